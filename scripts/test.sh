@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up, builds and passes every test: the unit and end-to-end tests in a
+# normal build, then the unit tests again under AddressSanitizer and UBSan.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+export CTEST_OUTPUT_ON_FAILURE=1
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build -j "$jobs" --timeout 600 "$@"
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=ON -DTARNWICK_E2E=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan -L unit -j "$jobs" --timeout 600

@@ -1,0 +1,183 @@
+#pragma once
+
+// An in-memory platform for tests: every engine port, with a manual clock
+// behind the scheduler and counters of the calls received.
+
+#include "engine/WindowPlacementController.h"
+#include "engine/ports/Accessibility.h"
+#include "engine/ports/Displays.h"
+#include "engine/ports/ProcessInfo.h"
+#include "engine/ports/RunLoop.h"
+#include "engine/ports/Scheduler.h"
+#include "engine/ports/Workspace.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tarnwick::fakes {
+
+// A window or application element. Attributes not set read as unsupported.
+class FakeElement : public AXElement {
+public:
+    explicit FakeElement(Pid pid) : pid(pid) {}
+    Pid pid;
+    AXError pidError = kAXErrorSuccess;
+    std::map<std::string, AXAttributeValue> attributes;
+    std::map<std::string, AXError> readErrors; // overrides attributes
+    bool positionSettable = true;
+    AXError settableError = kAXErrorSuccess;
+    AXError writeError = kAXErrorSuccess;
+    std::vector<Point> writtenPositions;
+};
+using FakeElementRef = std::shared_ptr<FakeElement>;
+
+// A standard, movable window of process pid with the given frame.
+FakeElementRef makeStandardWindow(Pid pid, Point position, Size size);
+
+class FakeObserver : public AXObserver {
+public:
+    Pid pid = 0;
+    AXObserverCallback callback = nullptr;
+    std::vector<std::pair<std::string, void*>> notifications; // name, refcon
+    RunLoopSourceRef source;
+};
+
+class FakeAccessibility : public Accessibility {
+public:
+    bool trusted = true;
+    int promptCount = 0;
+    std::set<Pid> failObserverCreate;
+    std::set<Pid> failAddNotification;
+    bool failValueCreate = false;
+
+    // Counters and a log of calls, in order ("read AXRole", "settable AXPosition",
+    // "pid", "set AXPosition", "trusted").
+    int observersCreated = 0;
+    int observersAlive() const; // created observers still referenced by anyone
+    std::vector<std::string> calls;
+    int reads = 0;
+    int writes = 0;
+
+    // Delivers a created-window notification through every observer of pid whose
+    // run-loop source is added. Returns how many callbacks ran.
+    int windowCreated(Pid pid, const AXElementRef& window, class FakeRunLoop& runLoop);
+
+    bool isProcessTrusted() override;
+    bool isProcessTrustedWithPrompt() override;
+    AXElementRef createApplication(Pid pid) override;
+    AXError observerCreate(Pid pid, AXObserverCallback callback, AXObserverRef& observer) override;
+    AXError observerAddNotification(const AXObserverRef& observer, const AXElementRef& element,
+                                    const std::string& notification, void* refcon) override;
+    RunLoopSourceRef observerGetRunLoopSource(const AXObserverRef& observer) override;
+    AXError copyAttributeValue(const AXElementRef& element, const std::string& attribute,
+                               AXAttributeValue& value) override;
+    AXError isAttributeSettable(const AXElementRef& element, const std::string& attribute,
+                                bool& settable) override;
+    AXError setAttributeValue(const AXElementRef& element, const std::string& attribute,
+                              const AXValue& value) override;
+    AXError getPid(const AXElementRef& element, Pid& pid) override;
+    std::optional<AXValue> valueCreate(const Point& point) override;
+
+private:
+    std::vector<std::weak_ptr<FakeObserver>> observers_;
+};
+
+class FakeRunLoop : public RunLoop {
+public:
+    std::set<RunLoopSourceRef> sources;
+    int added = 0;
+    int removed = 0;
+    void addSource(const RunLoopSourceRef& source) override;
+    void removeSource(const RunLoopSourceRef& source) override;
+};
+
+class FakeWorkspace : public Workspace {
+public:
+    std::vector<RunningApplicationRef> applications;
+    std::vector<std::string> openedURLs;
+    bool openURLResult = true;
+
+    // Adds the application and notifies the launch handlers.
+    RunningApplicationRef launch(RunningApplication application);
+    // Removes the application and notifies the termination handlers.
+    void terminate(Pid pid);
+    void notify(WorkspaceNotification name, const RunningApplicationRef& application);
+    int handlerCount(WorkspaceNotification name) const;
+
+    std::vector<RunningApplicationRef> runningApplications() override;
+    WorkspaceToken addObserver(WorkspaceNotification name, Handler handler) override;
+    bool openURL(const std::string& url) override;
+
+private:
+    std::vector<std::pair<WorkspaceNotification, Handler>> handlers_;
+    std::uint64_t nextToken_ = 1;
+};
+
+class FakeDisplays : public Displays {
+public:
+    std::vector<Display> displays;
+    Point mouse;
+    int screenReads = 0;
+    std::vector<Display> screens() override;
+    Point mouseLocation() override;
+};
+
+// A scheduler driven by a manual clock: nothing runs until the test advances it.
+class ManualScheduler : public Scheduler {
+public:
+    void after(Duration delay, std::function<void()> work) override;
+    void every(Duration interval, std::function<void()> work) override;
+
+    // Moves the clock forward, running every job that falls due, in due order.
+    void advance(Duration by);
+    // Runs the jobs due now (those scheduled with zero delay), and any they add.
+    void runPending() { advance(Duration(0)); }
+    double now() const { return now_; }
+    std::size_t pendingCount() const { return jobs_.size(); }
+
+private:
+    struct Job {
+        double due;
+        std::uint64_t sequence;
+        double interval; // 0 for one-shot
+        std::function<void()> work;
+    };
+    std::vector<Job> jobs_;
+    double now_ = 0;
+    std::uint64_t sequence_ = 0;
+};
+
+class FakeProcessInfo : public ProcessInfo {
+public:
+    Pid pid = 4242;
+    std::optional<std::string> bundle = std::string("org.tarnwick.Tarnwick");
+    Pid processIdentifier() override { return pid; }
+    std::optional<std::string> bundleIdentifier() override { return bundle; }
+};
+
+// All of the above, wired together.
+struct FakePlatform {
+    FakeAccessibility accessibility;
+    FakeRunLoop runLoop;
+    FakeWorkspace workspace;
+    FakeDisplays displays;
+    ManualScheduler scheduler;
+    FakeProcessInfo processInfo;
+
+    EnginePorts ports() {
+        return {accessibility, runLoop, workspace, displays, scheduler, processInfo};
+    }
+    // Delivers a created-window notification for the window's process.
+    int windowCreated(const FakeElementRef& window) {
+        return accessibility.windowCreated(window->pid, window, runLoop);
+    }
+    // The two displays of the worked example: 1920 x 1080 primary, 2560 x 1440 to its right.
+    void useExampleDisplays();
+};
+
+} // namespace tarnwick::fakes
