@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace tarnwick {
 
@@ -18,6 +19,9 @@ class Preferences;
 struct AppPorts {
     EnginePorts engine;
     LoginItemService& loginItems;
+    // Where the user grants the permission to move windows; empty when the
+    // platform has no such place.
+    std::string accessibilitySettingsURL;
 };
 
 // The application's one observable state object. Every published property
