@@ -16,6 +16,7 @@ PACKAGES=(
   # end-to-end tests, demo session and screenshots
   xserver-xorg-core xserver-xorg-video-dummy xauth
   openbox xdotool xterm x11-xserver-utils x11-utils x11-apps trayer imagemagick
+  xcvt xtrace
   # packaging
   dpkg-dev file
 )
