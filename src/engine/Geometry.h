@@ -47,8 +47,12 @@ inline Rect rectStandardize(const Rect& r) {
     return s;
 }
 
-inline double rectGetMinX(const Rect& r) { return rectStandardize(r).origin.x; }
-inline double rectGetMinY(const Rect& r) { return rectStandardize(r).origin.y; }
+inline double rectGetMinX(const Rect& r) {
+    return rectStandardize(r).origin.x;
+}
+inline double rectGetMinY(const Rect& r) {
+    return rectStandardize(r).origin.y;
+}
 inline double rectGetMaxX(const Rect& r) {
     const Rect s = rectStandardize(r);
     return s.origin.x + s.size.width;
@@ -57,10 +61,16 @@ inline double rectGetMaxY(const Rect& r) {
     const Rect s = rectStandardize(r);
     return s.origin.y + s.size.height;
 }
-inline double rectGetWidth(const Rect& r) { return std::abs(r.size.width); }
-inline double rectGetHeight(const Rect& r) { return std::abs(r.size.height); }
+inline double rectGetWidth(const Rect& r) {
+    return std::abs(r.size.width);
+}
+inline double rectGetHeight(const Rect& r) {
+    return std::abs(r.size.height);
+}
 
-inline bool rectIsEmpty(const Rect& r) { return !(r.size.width != 0 && r.size.height != 0); }
+inline bool rectIsEmpty(const Rect& r) {
+    return !(r.size.width != 0 && r.size.height != 0);
+}
 
 inline bool rectContainsPoint(const Rect& r, const Point& p) {
     if (rectIsEmpty(r)) {

@@ -61,6 +61,9 @@ AXElementRef FakeAccessibility::createApplication(Pid pid) {
 
 AXError FakeAccessibility::observerCreate(Pid pid, AXObserverCallback callback,
                                           AXObserverRef& observer) {
+    if (!trusted) {
+        return kAXErrorAPIDisabled;
+    }
     if (failObserverCreate.count(pid) != 0) {
         return kAXErrorCannotComplete;
     }
@@ -206,7 +209,9 @@ int FakeWorkspace::handlerCount(WorkspaceNotification name) const {
                                           [name](const auto& h) { return h.first == name; }));
 }
 
-std::vector<RunningApplicationRef> FakeWorkspace::runningApplications() { return applications; }
+std::vector<RunningApplicationRef> FakeWorkspace::runningApplications() {
+    return applications;
+}
 
 WorkspaceToken FakeWorkspace::addObserver(WorkspaceNotification name, Handler handler) {
     handlers_.emplace_back(name, std::move(handler));
@@ -223,7 +228,9 @@ std::vector<Display> FakeDisplays::screens() {
     return displays;
 }
 
-Point FakeDisplays::mouseLocation() { return mouse; }
+Point FakeDisplays::mouseLocation() {
+    return mouse;
+}
 
 void ManualScheduler::after(Duration delay, std::function<void()> work) {
     jobs_.push_back({now_ + std::max(0.0, delay.count()), sequence_++, 0, std::move(work)});

@@ -24,7 +24,7 @@ namespace tarnwick::fakes {
 // A window or application element. Attributes not set read as unsupported.
 class FakeElement : public AXElement {
 public:
-    explicit FakeElement(Pid pid) : pid(pid) {}
+    explicit FakeElement(Pid owner) : pid(owner) {}
     Pid pid;
     AXError pidError = kAXErrorSuccess;
     std::map<std::string, AXAttributeValue> attributes;

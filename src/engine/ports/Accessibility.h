@@ -31,7 +31,7 @@ enum class AXValueType : std::int32_t {
     CGSize = 2,
     CGRect = 3,
     CFRange = 4,
-    AXError = 5,
+    AXErrorValue = 5,
 };
 
 // A typed value as the platform hands it out: a type code and its payload.
@@ -91,7 +91,8 @@ public:
     // The application-wide element of a process.
     virtual AXElementRef createApplication(Pid pid) = 0;
 
-    virtual AXError observerCreate(Pid pid, AXObserverCallback callback, AXObserverRef& observer) = 0;
+    virtual AXError observerCreate(Pid pid, AXObserverCallback callback,
+                                   AXObserverRef& observer) = 0;
     virtual AXError observerAddNotification(const AXObserverRef& observer,
                                             const AXElementRef& element,
                                             const std::string& notification, void* refcon) = 0;

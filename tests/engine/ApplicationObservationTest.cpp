@@ -1,0 +1,169 @@
+#include "engine/WindowPlacementController.h"
+#include "fakes/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarnwick;
+using namespace tarnwick::fakes;
+
+namespace {
+
+class ObservationTest : public ::testing::Test {
+protected:
+    std::shared_ptr<WindowPlacementController> startController() {
+        auto controller = WindowPlacementController::create(platform.ports());
+        controller->start();
+        return controller;
+    }
+    void add(Pid pid, std::optional<std::string> bundle,
+             ActivationPolicy policy = ActivationPolicy::Regular) {
+        platform.workspace.applications.push_back(std::make_shared<const RunningApplication>(
+            RunningApplication{pid, policy, std::move(bundle), std::nullopt}));
+    }
+    // Whether a window of pid reaches the controller.
+    bool observed(Pid pid) {
+        return platform.windowCreated(makeStandardWindow(pid, {0, 0}, {10, 10})) > 0;
+    }
+    int liveSources() const { return static_cast<int>(platform.runLoop.sources.size()); }
+
+    FakePlatform platform;
+};
+
+TEST_F(ObservationTest, ObservesOnlyRegularApplicationsWithAnIdentifierThatAreNotOursOrTheSystems) {
+    add(platform.processInfo.pid, "org.example.self");
+    add(2, "org.example.agent", ActivationPolicy::Accessory);
+    add(3, "org.example.daemon", ActivationPolicy::Prohibited);
+    add(4, std::nullopt);
+    const char* ignored[] = {"com.apple.dock",          "com.apple.finder.DAExtension",
+                             "com.apple.loginwindow",   "com.apple.notificationcenterui",
+                             "com.apple.controlcenter", "com.apple.SystemUIServer",
+                             "com.apple.WindowManager", "com.apple.Spotlight"};
+    Pid pid = 10;
+    for (const char* id : ignored) {
+        add(pid++, id);
+    }
+    add(30, "com.apple.spotlight"); // differs in letter case only
+    add(31, "org.example.excluded");
+
+    auto controller = WindowPlacementController::create(platform.ports());
+    controller->excludedBundleIdentifiers = {"org.example.excluded"};
+    controller->start();
+
+    for (Pid p : {platform.processInfo.pid, 2, 3, 4}) {
+        EXPECT_FALSE(observed(p)) << p;
+    }
+    for (Pid p = 10; p < pid; ++p) {
+        EXPECT_FALSE(observed(p)) << ignored[p - 10];
+    }
+    EXPECT_TRUE(observed(30));
+    EXPECT_TRUE(observed(31)) << "excluded applications stay observed";
+    EXPECT_EQ(platform.accessibility.observersCreated, 2);
+    EXPECT_EQ(liveSources(), 2);
+}
+
+TEST_F(ObservationTest, NeverAddsASecondObserverForOneProcess) {
+    add(5, "org.example.app");
+    auto controller = startController();
+    platform.workspace.notify(WorkspaceNotification::DidLaunchApplication,
+                              platform.workspace.applications.front());
+    controller->accessibilityPermissionChanged(); // attaches again while trusted
+    EXPECT_EQ(platform.accessibility.observersCreated, 1);
+    EXPECT_EQ(platform.windowCreated(makeStandardWindow(5, {0, 0}, {1, 1})), 1);
+}
+
+TEST_F(ObservationTest, FailedRegistrationsLeaveNothingBehind) {
+    add(6, "org.example.nocreate");
+    add(7, "org.example.nonotify");
+    platform.accessibility.failObserverCreate = {6};
+    platform.accessibility.failAddNotification = {7};
+    auto controller = startController();
+    EXPECT_EQ(liveSources(), 0);
+    EXPECT_EQ(platform.accessibility.observersAlive(), 0) << "the failed observer is released";
+
+    // Retried only when the permission comes back.
+    platform.accessibility.failObserverCreate.clear();
+    platform.accessibility.failAddNotification.clear();
+    platform.workspace.notify(WorkspaceNotification::DidLaunchApplication, nullptr);
+    EXPECT_FALSE(observed(6));
+    controller->accessibilityPermissionChanged();
+    EXPECT_TRUE(observed(6));
+    EXPECT_TRUE(observed(7));
+}
+
+TEST_F(ObservationTest, PermissionLossRemovesEverySourceAndRegainRestoresThem) {
+    add(1, "org.example.one");
+    add(2, "org.example.two");
+    auto controller = startController();
+    ASSERT_EQ(liveSources(), 2);
+
+    platform.accessibility.trusted = false;
+    controller->accessibilityPermissionChanged();
+    EXPECT_EQ(liveSources(), 0);
+    EXPECT_EQ(platform.runLoop.removed, 2);
+    EXPECT_EQ(platform.accessibility.observersAlive(), 0);
+    controller->accessibilityPermissionChanged(); // nothing left to remove
+    EXPECT_EQ(platform.runLoop.removed, 2);
+
+    // Launches still reach observe, which the platform refuses while untrusted.
+    platform.workspace.launch({3, ActivationPolicy::Regular, "org.example.three", std::nullopt});
+    EXPECT_EQ(liveSources(), 0);
+
+    platform.accessibility.trusted = true;
+    controller->accessibilityPermissionChanged();
+    EXPECT_EQ(liveSources(), 3);
+    EXPECT_TRUE(observed(1));
+    EXPECT_EQ(platform.workspace.handlerCount(WorkspaceNotification::DidLaunchApplication), 1);
+    EXPECT_EQ(platform.workspace.handlerCount(WorkspaceNotification::DidTerminateApplication), 1);
+}
+
+TEST_F(ObservationTest, UntrustedStartRegistersForTheWorkspaceOnly) {
+    add(1, "org.example.one");
+    platform.accessibility.trusted = false;
+    auto controller = startController();
+    EXPECT_EQ(platform.workspace.handlerCount(WorkspaceNotification::DidLaunchApplication), 1);
+    EXPECT_EQ(platform.accessibility.observersCreated, 0);
+    EXPECT_EQ(liveSources(), 0);
+}
+
+TEST_F(ObservationTest, TerminationDropsTheEntryAndAReusedPidStartsFresh) {
+    auto controller = startController();
+    platform.workspace.terminate(99); // never observed: nothing happens
+    platform.workspace.launch({8, ActivationPolicy::Regular, "org.example.old", "Old"});
+    ASSERT_TRUE(observed(8));
+    platform.workspace.terminate(8);
+    EXPECT_FALSE(observed(8));
+    EXPECT_EQ(liveSources(), 0);
+
+    platform.useExampleDisplays();
+    platform.displays.mouse = {3000, 500};
+    std::string reported;
+    controller->onWindowMoved = [&](const std::string& app, const std::string&) { reported = app; };
+    platform.workspace.launch({8, ActivationPolicy::Regular, "org.example.new", "New"});
+    EXPECT_EQ(platform.accessibility.observersCreated, 2);
+    platform.windowCreated(makeStandardWindow(8, {560, 217.5}, {800, 600}));
+    platform.scheduler.advance(Duration(0.08));
+    EXPECT_EQ(reported, "New");
+}
+
+TEST_F(ObservationTest, SettingsAndDestructionTouchNoObserverTheyShouldNot) {
+    add(1, "org.example.one");
+    auto controller = startController();
+    controller->isEnabled = false;
+    controller->excludedBundleIdentifiers = {"org.example.one"};
+    EXPECT_EQ(platform.accessibility.observersCreated, 1);
+    EXPECT_EQ(liveSources(), 1);
+    EXPECT_EQ(platform.runLoop.removed, 0);
+
+    // A pending handling keeps the controller alive; afterwards destruction
+    // removes every source, and late workspace notifications do nothing.
+    platform.windowCreated(makeStandardWindow(1, {0, 0}, {10, 10}));
+    controller.reset();
+    EXPECT_EQ(liveSources(), 1);
+    platform.scheduler.advance(Duration(0.08));
+    EXPECT_EQ(liveSources(), 0);
+    platform.workspace.launch({2, ActivationPolicy::Regular, "org.example.two", std::nullopt});
+    platform.workspace.terminate(1);
+    EXPECT_EQ(platform.accessibility.observersCreated, 1);
+}
+
+} // namespace
