@@ -82,6 +82,8 @@ private:
     void updatePermissionState();
     void refreshRunningApplications();
     void updateLaunchAtLoginStatus();
+    void assignLastAction(const QString& text);
+    void assignLaunchAtLoginError(const std::optional<QString>& error);
 
     AppPorts ports_;
     Preferences& preferences_;

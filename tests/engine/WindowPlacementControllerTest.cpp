@@ -74,6 +74,8 @@ TEST_F(PlacementTest, KeepsRelativePlaceAtTheEdgesAndNeverResizes) {
         {{-50, 100}, {800, 600}, {1920, -135 + 815 * (75.0 / 385)}},
         // Right edge beyond the source's: its right edge meets the target's.
         {{1500, 25}, {800, 600}, {1920 + 1760, -135}},
+        // Less than a point of room on the source: the room's floor is 1, not the room.
+        {{0.25, 25}, {1919.5, 600}, {1920 + 640.5 * 0.25, -135}},
         // Taller than the target's visible frame: top at the visible top, not resized.
         {{100, 25}, {800, 1500}, {1920 + 1760 * (100.0 / 1120), -135}},
     };
