@@ -1,0 +1,40 @@
+#pragma once
+
+#include "engine/Geometry.h"
+#include "platform/x11/X11Properties.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+// One monitor in root-window coordinates (origin top-left, y down).
+struct Monitor {
+    std::string name;
+    std::int32_t x = 0, y = 0;
+    std::int32_t width = 0, height = 0;
+    bool primary = false;
+};
+
+// The arithmetic between X's root space and the engine's spaces. The engine's
+// global space is bottom-left, y-up with its origin at the primary monitor's
+// bottom-left corner, so its accessibility space is the root space shifted by
+// the primary monitor's top-left corner.
+namespace ScreenLayout {
+
+// The monitor's rectangle less the struts that reach into it, in root coordinates.
+// Struts are measured from the X screen's edges; a partial strut counts only
+// where its range crosses the monitor.
+Rect visibleArea(const Monitor& monitor, std::span<const X11Properties::Strut> struts,
+                 std::uint32_t screenWidth, std::uint32_t screenHeight);
+
+Rect monitorRect(const Monitor& monitor);
+Rect globalFromRoot(const Rect& root, const Monitor& primary);
+Point globalFromRoot(const Point& root, const Monitor& primary);
+Point axFromRoot(const Point& root, const Monitor& primary);
+Point rootFromAX(const Point& ax, const Monitor& primary);
+
+} // namespace ScreenLayout
+} // namespace tarnwick

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "engine/ports/Accessibility.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Displays.h"
+#include "platform/x11/X11RunLoop.h"
+#include "platform/x11/X11Workspace.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tarnwick {
+
+// Elements of this layer: a process, or one of its top-level client windows.
+class X11Element : public AXElement {
+public:
+    enum class Kind { Application, Window };
+    X11Element(Kind k, Pid p, xcb_window_t w, std::uint64_t g)
+        : kind(k), pid(p), window(w), generation(g) {}
+    const Kind kind;
+    const Pid pid;
+    const xcb_window_t window;
+    const std::uint64_t generation; // of the connection the window id belongs to
+};
+
+// Accessibility on X: windows are read through their EWMH/ICCCM properties and
+// moved through the window manager.
+class X11Accessibility : public QObject, public Accessibility {
+    Q_OBJECT
+public:
+    X11Accessibility(X11Connection& connection, X11Workspace& workspace, X11Displays& displays,
+                     X11RunLoop& runLoop, std::function<bool()> trustTest,
+                     std::function<bool()> trustPrompt, QObject* parent = nullptr);
+
+    // Hands a new window to every observer of its process whose source is added.
+    void deliverWindowCreated(Pid pid, xcb_window_t window);
+
+    bool isProcessTrusted() override;
+    bool isProcessTrustedWithPrompt() override;
+    AXElementRef createApplication(Pid pid) override;
+    AXError observerCreate(Pid pid, AXObserverCallback callback, AXObserverRef& observer) override;
+    AXError observerAddNotification(const AXObserverRef& observer, const AXElementRef& element,
+                                    const std::string& notification, void* refcon) override;
+    RunLoopSourceRef observerGetRunLoopSource(const AXObserverRef& observer) override;
+    AXError copyAttributeValue(const AXElementRef& element, const std::string& attribute,
+                               AXAttributeValue& value) override;
+    AXError isAttributeSettable(const AXElementRef& element, const std::string& attribute,
+                                bool& settable) override;
+    AXError setAttributeValue(const AXElementRef& element, const std::string& attribute,
+                              const AXValue& value) override;
+    AXError getPid(const AXElementRef& element, Pid& pid) override;
+    std::optional<AXValue> valueCreate(const Point& point) override;
+
+private:
+    // Everything read about one window, in one pipelined batch.
+    struct WindowFacts {
+        X11Properties::WindowKind kind = X11Properties::WindowKind::Other;
+        bool minimized = false;
+        bool fullScreen = false;
+        bool movable = false;
+        Rect outerFrame; // root coordinates, with the window manager's frame
+        std::optional<Monitor> primary;
+    };
+    const X11Element* liveElement(const AXElementRef& element) const;
+    std::optional<WindowFacts> facts(const X11Element& window);
+
+    X11Connection& x_;
+    X11Workspace& workspace_;
+    X11Displays& displays_;
+    X11RunLoop& runLoop_;
+    std::function<bool()> trustTest_, trustPrompt_;
+    std::vector<std::weak_ptr<AXObserver>> observers_;
+
+    // Facts stay valid until control returns to the event loop, so that the
+    // reads of one handling cost one round trip.
+    xcb_window_t cachedWindow_ = 0;
+    std::uint64_t cachedGeneration_ = 0;
+    std::optional<WindowFacts> cachedFacts_;
+    bool cacheValid_ = false;
+    bool cacheClearPosted_ = false;
+};
+
+} // namespace tarnwick

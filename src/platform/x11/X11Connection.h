@@ -1,0 +1,113 @@
+#pragma once
+
+#include "platform/x11/X11Properties.h"
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <xcb/xcb.h>
+
+class QSocketNotifier;
+
+namespace tarnwick {
+
+// Frees an xcb reply or event.
+struct XcbFree {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using XcbPtr = std::unique_ptr<T, XcbFree>;
+
+// The layer's own connection to the X server of $DISPLAY, separate from any
+// toolkit's. Its socket is served by the Qt event loop; a broken connection is
+// torn down, and reconnecting is up to the owner.
+class X11Connection : public QObject {
+    Q_OBJECT
+public:
+    struct Atoms {
+        xcb_atom_t netSupportingWmCheck = 0, netSupported = 0, netClientList = 0, netWmPid = 0,
+                   netWmWindowType = 0, typeNormal = 0, typeDialog = 0, typeUtility = 0,
+                   typeToolbar = 0, typeMenu = 0, typeSplash = 0, netWmState = 0, stateHidden = 0,
+                   stateFullscreen = 0, stateSkipTaskbar = 0, netFrameExtents = 0,
+                   netWmAllowedActions = 0, actionMove = 0, netMoveresizeWindow = 0, netWmStrut = 0,
+                   netWmStrutPartial = 0, utf8String = 0, gtkApplicationId = 0, kdeDesktopFile = 0,
+                   wmState = 0, edid = 0, edidData = 0, edidDdc = 0;
+    };
+
+    // Requests and round trips since the program started, for measurements.
+    struct Stats {
+        std::uint64_t roundTrips = 0;
+        std::uint64_t replies = 0;
+    };
+
+    explicit X11Connection(QObject* parent = nullptr);
+    ~X11Connection() override;
+
+    // One connection attempt; true when connected afterwards.
+    bool connectToServer();
+    bool isConnected() const { return c_ != nullptr; }
+    // False, after tearing the connection down, when it has broken.
+    bool checkHealth();
+
+    xcb_connection_t* xcb() const { return c_; }
+    xcb_window_t root() const { return root_; }
+    const Atoms& atoms() const { return atoms_; }
+    // Changes with every connection, so that old window ids are never reused.
+    std::uint64_t generation() const { return generation_; }
+    bool hasRandr15() const { return randr15_; }
+    bool hasXinerama() const { return xinerama_; }
+    bool hasRes() const { return res_; }
+
+    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
+                                              std::uint32_t maxItems = 1024);
+    // Nothing when the request failed (the window is gone); a property of type 0
+    // when it is not set.
+    std::optional<X11Properties::RawProperty> takeProperty(xcb_get_property_cookie_t cookie);
+
+    // Waits for a reply, counting it; null on any error.
+    template <typename Reply, typename Cookie, typename Fn>
+    XcbPtr<Reply> reply(Fn fn, Cookie cookie) {
+        if (c_ == nullptr) {
+            return nullptr;
+        }
+        ++stats_.replies;
+        xcb_generic_error_t* error = nullptr;
+        XcbPtr<Reply> r(fn(c_, cookie, &error));
+        std::free(error);
+        afterWait();
+        return error == nullptr ? std::move(r) : nullptr;
+    }
+    // True when a checked request went through without an error.
+    bool check(xcb_void_cookie_t cookie);
+
+    // Marks the start of collecting the replies of one pipelined batch.
+    void roundTrip() { ++stats_.roundTrips; }
+    const Stats& stats() const { return stats_; }
+
+    std::function<void(const xcb_generic_event_t& event)> onEvent;
+    std::function<void()> onEventsProcessed;
+    std::function<void()> onConnected;
+    std::function<void()> onDisconnected;
+
+    // Handles every event that has arrived, and notices a lost connection.
+    void processEvents();
+
+private:
+    void internAtoms();
+    void queryExtensions();
+    void afterWait();
+    void teardown();
+
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = 0;
+    Atoms atoms_;
+    std::uint64_t generation_ = 0;
+    bool randr15_ = false, xinerama_ = false, res_ = false;
+    QSocketNotifier* notifier_ = nullptr;
+    bool processing_ = false;
+    bool drainPosted_ = false;
+    Stats stats_;
+};
+
+} // namespace tarnwick

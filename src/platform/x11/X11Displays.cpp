@@ -1,0 +1,270 @@
+#include "platform/x11/X11Displays.h"
+
+#include "platform/x11/Edid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+
+namespace tarnwick {
+
+namespace {
+constexpr std::uint32_t kMaxEdidLongs = 8192; // 32 KiB, beyond any real EDID
+} // namespace
+
+X11Displays::MonitorRequest X11Displays::sendMonitorRequest() {
+    MonitorRequest r;
+    xcb_connection_t* c = x_.xcb();
+    if (c == nullptr) {
+        return r;
+    }
+    r.sent = true;
+    r.rootGeometry = xcb_get_geometry(c, x_.root());
+    if (x_.hasRandr15()) {
+        r.monitors = xcb_randr_get_monitors(c, x_.root(), 1);
+        r.randr = true;
+    }
+    if (x_.hasXinerama()) {
+        r.heads = xcb_xinerama_query_screens(c);
+        r.xinerama = true;
+    }
+    return r;
+}
+
+std::optional<X11Displays::MonitorList>
+X11Displays::collectMonitors(const MonitorRequest& request) {
+    if (!request.sent) {
+        return std::nullopt;
+    }
+    auto geometry =
+        x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply, request.rootGeometry);
+    XcbPtr<xcb_randr_get_monitors_reply_t> randr;
+    if (request.randr) {
+        randr = x_.reply<xcb_randr_get_monitors_reply_t>(xcb_randr_get_monitors_reply,
+                                                         request.monitors);
+    }
+    XcbPtr<xcb_xinerama_query_screens_reply_t> heads;
+    if (request.xinerama) {
+        heads = x_.reply<xcb_xinerama_query_screens_reply_t>(xcb_xinerama_query_screens_reply,
+                                                             request.heads);
+    }
+    if (!geometry) {
+        return std::nullopt;
+    }
+    MonitorList list;
+    list.rootWidth = geometry->width;
+    list.rootHeight = geometry->height;
+
+    struct Candidate {
+        Monitor monitor;
+        xcb_randr_output_t output = 0;
+        xcb_atom_t name = 0;
+    };
+    std::vector<Candidate> candidates;
+    if (randr) {
+        for (auto it = xcb_randr_get_monitors_monitors_iterator(randr.get()); it.rem > 0;
+             xcb_randr_monitor_info_next(&it)) {
+            const xcb_randr_monitor_info_t* m = it.data;
+            Candidate cand;
+            cand.monitor = {std::string(), m->x, m->y, m->width, m->height, m->primary != 0};
+            cand.name = m->name;
+            if (xcb_randr_monitor_info_outputs_length(m) > 0) {
+                cand.output = xcb_randr_monitor_info_outputs(m)[0];
+            }
+            candidates.push_back(cand);
+        }
+    }
+    const int headCount = heads ? xcb_xinerama_query_screens_screen_info_length(heads.get()) : 0;
+    if (candidates.size() <= 1 && headCount > 1) {
+        candidates.clear();
+        const xcb_xinerama_screen_info_t* info =
+            xcb_xinerama_query_screens_screen_info(heads.get());
+        for (int i = 0; i < headCount; ++i) {
+            candidates.push_back({{"Xinerama " + std::to_string(i), info[i].x_org, info[i].y_org,
+                                   info[i].width, info[i].height, i == 0},
+                                  0,
+                                  0});
+        }
+    }
+    if (candidates.empty()) {
+        candidates.push_back({{"Screen", 0, 0, geometry->width, geometry->height, true}, 0, 0});
+    }
+    // Primary first, then the server's order; without a marked primary the first
+    // monitor takes its place.
+    std::erase_if(candidates,
+                  [](const Candidate& c) { return c.monitor.width <= 0 || c.monitor.height <= 0; });
+    std::stable_partition(candidates.begin(), candidates.end(),
+                          [](const Candidate& c) { return c.monitor.primary; });
+    for (const Candidate& c : candidates) {
+        list.monitors.push_back(c.monitor);
+        list.firstOutput.push_back(c.output);
+        list.nameAtom.push_back(c.name);
+    }
+    if (list.monitors.empty()) {
+        return std::nullopt;
+    }
+    return list;
+}
+
+std::vector<Display> X11Displays::screens() {
+    xcb_connection_t* c = x_.xcb();
+    if (c == nullptr) {
+        return {};
+    }
+    const X11Connection::Atoms& a = x_.atoms();
+    const MonitorRequest request = sendMonitorRequest();
+    const auto tree = xcb_query_tree(c, x_.root());
+    const auto clientList = x_.requestProperty(x_.root(), a.netClientList, 65536);
+    x_.roundTrip();
+    auto list = collectMonitors(request);
+    auto treeReply = x_.reply<xcb_query_tree_reply_t>(xcb_query_tree_reply, tree);
+    const auto clients = x_.takeProperty(clientList);
+    if (!list) {
+        return {};
+    }
+
+    // Second batch: names, EDIDs, and the struts of every window that may be a dock.
+    struct NameCookies {
+        xcb_get_atom_name_cookie_t atom{};
+        bool hasAtom = false;
+        xcb_randr_get_output_property_cookie_t edid[3]{};
+        int edidCount = 0;
+    };
+    std::vector<NameCookies> names(list->monitors.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (list->nameAtom[i] != 0) {
+            names[i].atom = xcb_get_atom_name(c, list->nameAtom[i]);
+            names[i].hasAtom = true;
+        }
+        if (list->firstOutput[i] != 0) {
+            for (xcb_atom_t edidAtom : {a.edid, a.edidData, a.edidDdc}) {
+                if (edidAtom != 0) {
+                    names[i].edid[names[i].edidCount++] = xcb_randr_get_output_property(
+                        c, list->firstOutput[i], edidAtom, XCB_ATOM_ANY, 0, kMaxEdidLongs, 0, 0);
+                }
+            }
+        }
+    }
+    std::set<xcb_window_t> managed;
+    if (clients) {
+        if (auto ids = X11Properties::windows(*clients)) {
+            managed.insert(ids->begin(), ids->end());
+        }
+    }
+    std::vector<xcb_window_t> children;
+    if (treeReply) {
+        const xcb_window_t* kids = xcb_query_tree_children(treeReply.get());
+        children.assign(kids, kids + xcb_query_tree_children_length(treeReply.get()));
+    }
+    struct StrutCookies {
+        xcb_window_t window;
+        bool managed;
+        xcb_get_window_attributes_cookie_t attributes{};
+        xcb_get_property_cookie_t partial{}, plain{};
+    };
+    std::vector<StrutCookies> strutCookies;
+    std::set<xcb_window_t> candidates(managed);
+    candidates.insert(children.begin(), children.end());
+    for (xcb_window_t w : candidates) {
+        StrutCookies s{w, managed.count(w) != 0};
+        if (!s.managed) {
+            s.attributes = xcb_get_window_attributes(c, w);
+        }
+        s.partial = x_.requestProperty(w, a.netWmStrutPartial, 12);
+        s.plain = x_.requestProperty(w, a.netWmStrut, 4);
+        strutCookies.push_back(s);
+    }
+    x_.roundTrip();
+
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::optional<std::string> edidName;
+        for (int k = 0; k < names[i].edidCount; ++k) {
+            auto r = x_.reply<xcb_randr_get_output_property_reply_t>(
+                xcb_randr_get_output_property_reply, names[i].edid[k]);
+            if (edidName || !r || r->type != X11Properties::kAtomInteger || r->format != 8 ||
+                r->bytes_after != 0) {
+                continue;
+            }
+            const int length = xcb_randr_get_output_property_data_length(r.get());
+            const std::uint8_t* data = xcb_randr_get_output_property_data(r.get());
+            edidName = Edid::monitorName({data, static_cast<std::size_t>(std::max(length, 0))});
+        }
+        std::optional<std::string> atomName;
+        if (names[i].hasAtom) {
+            if (auto r =
+                    x_.reply<xcb_get_atom_name_reply_t>(xcb_get_atom_name_reply, names[i].atom)) {
+                const auto* bytes =
+                    reinterpret_cast<const std::uint8_t*>(xcb_get_atom_name_name(r.get()));
+                atomName = X11Properties::latin1ToUtf8(
+                    {bytes, static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get()))});
+            }
+        }
+        Monitor& m = list->monitors[i];
+        if (edidName) {
+            m.name = *edidName; // printable ASCII, already canonical
+        } else if (atomName && !atomName->empty()) {
+            m.name = *atomName;
+        } else if (m.name.empty()) {
+            m.name = "Monitor " + std::to_string(i + 1);
+        }
+    }
+
+    std::vector<X11Properties::Strut> struts;
+    for (StrutCookies& s : strutCookies) {
+        bool viewable = s.managed;
+        if (!s.managed) {
+            auto attrs = x_.reply<xcb_get_window_attributes_reply_t>(
+                xcb_get_window_attributes_reply, s.attributes);
+            viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
+        }
+        const auto partial = x_.takeProperty(s.partial);
+        const auto plain = x_.takeProperty(s.plain);
+        if (!viewable) {
+            continue;
+        }
+        std::optional<X11Properties::Strut> strut;
+        if (partial) {
+            strut = X11Properties::strutPartial(*partial);
+        }
+        if (!strut && plain) {
+            strut = X11Properties::strut(*plain, list->rootWidth, list->rootHeight);
+        }
+        if (strut) {
+            struts.push_back(*strut);
+        }
+    }
+
+    const Monitor& primary = list->monitors.front();
+    std::vector<Display> displays;
+    displays.reserve(list->monitors.size());
+    for (const Monitor& m : list->monitors) {
+        const Rect visible =
+            ScreenLayout::visibleArea(m, struts, list->rootWidth, list->rootHeight);
+        displays.push_back({ScreenLayout::globalFromRoot(ScreenLayout::monitorRect(m), primary),
+                            ScreenLayout::globalFromRoot(visible, primary), m.name});
+    }
+    return displays;
+}
+
+Point X11Displays::mouseLocation() {
+    constexpr double kNowhere = std::numeric_limits<double>::quiet_NaN();
+    xcb_connection_t* c = x_.xcb();
+    if (c == nullptr) {
+        return {kNowhere, kNowhere};
+    }
+    const MonitorRequest request = sendMonitorRequest();
+    const auto pointer = xcb_query_pointer(c, x_.root());
+    x_.roundTrip();
+    const auto list = collectMonitors(request);
+    auto p = x_.reply<xcb_query_pointer_reply_t>(xcb_query_pointer_reply, pointer);
+    // A pointer on another X screen has no place in this one.
+    if (!list || !p || p->same_screen == 0) {
+        return {kNowhere, kNowhere};
+    }
+    return ScreenLayout::globalFromRoot(
+        Point{static_cast<double>(p->root_x), static_cast<double>(p->root_y)},
+        list->monitors.front());
+}
+
+} // namespace tarnwick
