@@ -1,0 +1,90 @@
+#include "ui/HelpView.h"
+
+#include "app/L10n.h"
+#include "ui/DecorativeIcon.h"
+#include "ui/Icons.h"
+#include "ui/Style.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace tarnwick {
+
+HelpView::HelpView(QWidget* parent) : QScrollArea(parent) {
+    setObjectName(QStringLiteral("helpView"));
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto* content = new QWidget(this);
+    auto* page = new QVBoxLayout(content);
+    page->setContentsMargins(28, 28, 28, 28);
+    page->setSpacing(22);
+
+    auto* header = new QVBoxLayout;
+    header->setSpacing(8);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setSpacing(8);
+    auto* title = new QLabel(L10n::string(QStringLiteral("Tarnwick")), content);
+    title->setObjectName(QStringLiteral("helpTitle"));
+    title->setFont(Style::titleFont(title->font()));
+    const int titleHeight = QFontMetrics(title->font()).height();
+    auto* titleIcon = new DecorativeIcon(titleHeight, content);
+    titleIcon->setSymbol(QStringLiteral("scope"), palette().color(QPalette::WindowText));
+    titleRow->addWidget(titleIcon, 0, Qt::AlignVCenter);
+    titleRow->addWidget(title);
+    titleRow->addStretch(1);
+    header->addLayout(titleRow);
+    auto* intro = new QLabel(L10n::string(QStringLiteral("help.intro")), content);
+    intro->setObjectName(QStringLiteral("helpIntro"));
+    intro->setWordWrap(true);
+    Style::makeSecondary(*intro);
+    header->addWidget(intro);
+    page->addLayout(header);
+
+    addSection(*page, QStringLiteral("help.how.title"), QStringLiteral("help.how.body"),
+               QStringLiteral("cursorarrow.motionlines"));
+    addSection(*page, QStringLiteral("help.permission.title"),
+               QStringLiteral("help.permission.body"), QStringLiteral("hand.raised"));
+    addSection(*page, QStringLiteral("help.loginItem.title"), QStringLiteral("help.loginItem.body"),
+               QStringLiteral("power"));
+    addSection(*page, QStringLiteral("help.apps.title"), QStringLiteral("help.apps.body"),
+               QStringLiteral("switch.2"));
+    addSection(*page, QStringLiteral("help.limits.title"), QStringLiteral("help.limits.body"),
+               QStringLiteral("exclamationmark.circle"));
+    addSection(*page, QStringLiteral("help.troubleshooting.title"),
+               QStringLiteral("help.troubleshooting.body"),
+               QStringLiteral("wrench.and.screwdriver"));
+    page->addStretch(1);
+    setWidget(content);
+}
+
+void HelpView::addSection(QVBoxLayout& page, const QString& titleKey, const QString& bodyKey,
+                          const QString& symbol) {
+    QWidget* content = page.parentWidget();
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    auto* icon = new DecorativeIcon(kSectionIconWidth, content);
+    icon->setObjectName(QStringLiteral("helpIcon"));
+    icon->setSymbol(symbol, Style::secondary(*content));
+    row->addWidget(icon, 0, Qt::AlignTop);
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(5);
+    auto* title = new QLabel(L10n::string(titleKey), content);
+    title->setObjectName(QStringLiteral("helpSectionTitle"));
+    title->setFont(Style::headlineFont(title->font()));
+    title->setWordWrap(true);
+    auto* body = new QLabel(L10n::string(bodyKey), content);
+    body->setObjectName(QStringLiteral("helpSectionBody"));
+    body->setWordWrap(true);
+    Style::makeSecondary(*body);
+    texts->addWidget(title);
+    texts->addWidget(body);
+    row->addLayout(texts, 1);
+    page.addLayout(row);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QScrollArea>
+
+class QVBoxLayout;
+
+namespace tarnwick {
+
+// The Help tab: a scrolling page with a header and six sections.
+class HelpView : public QScrollArea {
+    Q_OBJECT
+public:
+    // Width of every section's icon column, so that all titles line up.
+    static constexpr int kSectionIconWidth = 24;
+
+    explicit HelpView(QWidget* parent = nullptr);
+
+private:
+    void addSection(QVBoxLayout& page, const QString& titleKey, const QString& bodyKey,
+                    const QString& symbol);
+};
+
+} // namespace tarnwick

@@ -1,0 +1,83 @@
+#include "ui/MenuContent.h"
+
+#include "app/AppModel.h"
+#include "app/L10n.h"
+#include "engine/ports/Accessibility.h"
+#include "ui/Style.h"
+
+#include <QLabel>
+#include <QStyle>
+#include <QWidgetAction>
+
+namespace tarnwick {
+
+MenuContent::MenuContent(AppModel& model, Accessibility& accessibility, QWidget* parent)
+    : QMenu(parent), model_(model) {
+    placement_ = addAction(L10n::string(QStringLiteral("placement.toggle")));
+    placement_->setObjectName(QStringLiteral("placementAction"));
+    placement_->setCheckable(true);
+    connect(placement_, &QAction::triggered, this,
+            [this](bool checked) { model_.setIsEnabled(checked); });
+
+    permission_ = addAction(L10n::string(QStringLiteral("permission.allow")));
+    permission_->setObjectName(QStringLiteral("permissionAction"));
+    // Only the prompt: the model notices a grant on its own next check.
+    connect(permission_, &QAction::triggered, this,
+            [&accessibility] { (void)accessibility.isProcessTrustedWithPrompt(); });
+
+    addSeparator();
+
+    // A label rather than a disabled entry: the line is information, not a
+    // choice that happens to be unavailable.
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setObjectName(QStringLiteral("statusLabel"));
+    statusLabel_->setTextFormat(Qt::PlainText);
+    const int indent = style()->pixelMetric(QStyle::PM_SmallIconSize) +
+                       2 * style()->pixelMetric(QStyle::PM_MenuHMargin) + 8;
+    statusLabel_->setContentsMargins(indent, 4, 16, 4);
+    Style::makeSecondary(*statusLabel_);
+    status_ = new QWidgetAction(this);
+    status_->setObjectName(QStringLiteral("statusAction"));
+    status_->setDefaultWidget(statusLabel_);
+    addAction(status_);
+
+    addSeparator();
+
+    about_ = addAction(L10n::string(QStringLiteral("about.title")));
+    about_->setObjectName(QStringLiteral("aboutAction"));
+    connect(about_, &QAction::triggered, this, &MenuContent::aboutRequested);
+
+    settings_ = addAction(L10n::string(QStringLiteral("menu.settings")));
+    settings_->setObjectName(QStringLiteral("settingsAction"));
+    settings_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(settings_, &QAction::triggered, this, &MenuContent::settingsRequested);
+
+    quit_ = addAction(L10n::string(QStringLiteral("menu.quit")));
+    quit_->setObjectName(QStringLiteral("quitAction"));
+    quit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit_, &QAction::triggered, this, &MenuContent::quitRequested);
+
+    connect(&model_, &AppModel::modelChanged, this, &MenuContent::refresh);
+    refresh();
+}
+
+QList<QAction*> MenuContent::visibleEntries() const {
+    QList<QAction*> entries;
+    for (QAction* action : actions()) {
+        if (action->isVisible()) {
+            entries.append(action);
+        }
+    }
+    return entries;
+}
+
+void MenuContent::refresh() {
+    placement_->setChecked(model_.isEnabled());
+    permission_->setVisible(!model_.hasAccessibilityPermission());
+    const QString status = model_.statusText();
+    statusLabel_->setText(status);
+    // Platform menus that cannot host a widget show the entry's own text.
+    status_->setText(Style::literalMnemonicText(status));
+}
+
+} // namespace tarnwick

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMenu>
+
+class QAction;
+class QLabel;
+class QWidgetAction;
+
+namespace tarnwick {
+
+class Accessibility;
+class AppModel;
+
+// The tray menu. Its entries stay the same objects for the whole run and are
+// updated in place, so an entry is never deleted while it is being chosen.
+class MenuContent : public QMenu {
+    Q_OBJECT
+public:
+    MenuContent(AppModel& model, Accessibility& accessibility, QWidget* parent = nullptr);
+
+    // The entries as the user sees them, top to bottom.
+    QList<QAction*> visibleEntries() const;
+
+    QAction* placementAction() const { return placement_; }
+    QAction* permissionAction() const { return permission_; }
+    QWidgetAction* statusAction() const { return status_; }
+    QAction* aboutAction() const { return about_; }
+    QAction* settingsAction() const { return settings_; }
+    QAction* quitAction() const { return quit_; }
+
+signals:
+    void aboutRequested();
+    void settingsRequested();
+    void quitRequested();
+
+private:
+    void refresh();
+
+    AppModel& model_;
+    QAction* placement_;
+    QAction* permission_;
+    QWidgetAction* status_;
+    QLabel* statusLabel_;
+    QAction* about_;
+    QAction* settings_;
+    QAction* quit_;
+};
+
+} // namespace tarnwick

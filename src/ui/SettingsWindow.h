@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace tarnwick {
+
+class Accessibility;
+class AppModel;
+class LoginItemService;
+class SettingsView;
+
+// The one settings window: the tabs, and above them a notice when there is
+// something the user must know before anything else.
+class SettingsWindow : public QWidget {
+    Q_OBJECT
+public:
+    SettingsWindow(AppModel& model, Accessibility& accessibility, LoginItemService& loginItems,
+                   QWidget* parent = nullptr);
+
+    SettingsView* view() const { return view_; }
+
+    // An empty text removes the notice.
+    void setNotice(const QString& text);
+
+signals:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* notice_;
+    QLabel* noticeText_;
+    SettingsView* view_;
+};
+
+} // namespace tarnwick

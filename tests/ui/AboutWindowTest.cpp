@@ -1,0 +1,62 @@
+#include "ui/AboutWindow.h"
+
+#include "app/L10n.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+namespace tarnwick {
+namespace {
+
+TEST(AboutWindowTest, VersionComesFromTheApplicationWithAFallback) {
+    const QString saved = QCoreApplication::applicationVersion();
+    QCoreApplication::setApplicationVersion(QString());
+    EXPECT_EQ(AboutWindow::version(), "0.1.0");
+    QCoreApplication::setApplicationVersion("2.7.1");
+    AboutWindow window;
+    EXPECT_EQ(window.findChild<QLabel*>("aboutVersion")->text(),
+              L10n::format("about.version", QStringLiteral("2.7.1")));
+    QCoreApplication::setApplicationVersion(saved);
+}
+
+TEST(AboutWindowTest, LayoutAndContactRows) {
+    AboutWindow window;
+    window.show();
+    EXPECT_EQ(window.width(), AboutWindow::kWidth);
+    auto* icon = window.findChild<QLabel*>("aboutIcon");
+    EXPECT_EQ(icon->size(), QSize(112, 112));
+    EXPECT_EQ(icon->accessibleName(), L10n::string("Tarnwick"));
+    EXPECT_LE(window.findChild<QLabel*>("aboutDescription")->width(),
+              AboutWindow::kDescriptionWidth);
+
+    auto* grid = window.findChild<QGridLayout*>("contactGrid");
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(grid->rowCount(), 4);
+    const char* keys[] = {"about.developer", "about.email", "about.phone", "about.website"};
+    const char* links[] = {nullptr, "mailto:hello@tarnwick.org", "tel:+442079460958",
+                           "https://tarnwick.org"};
+    for (int row = 0; row < 4; ++row) {
+        QLayoutItem* label = grid->itemAtPosition(row, 0);
+        QLayoutItem* value = grid->itemAtPosition(row, 1);
+        ASSERT_TRUE(label && value);
+        EXPECT_EQ(qobject_cast<QLabel*>(label->widget())->text(), L10n::string(keys[row]));
+        EXPECT_TRUE(label->alignment() & Qt::AlignRight);
+        EXPECT_TRUE(value->alignment() & Qt::AlignLeft);
+        auto* cell = qobject_cast<QLabel*>(value->widget());
+        if (links[row] == nullptr) {
+            EXPECT_EQ(cell->textFormat(), Qt::PlainText);
+            EXPECT_EQ(cell->text(), AboutWindow::kDeveloper);
+        } else {
+            EXPECT_TRUE(cell->openExternalLinks());
+            EXPECT_TRUE(cell->text().contains(QStringLiteral("href=\"%1\"").arg(links[row])));
+        }
+    }
+    auto* attribution = window.findChild<QLabel*>("aboutAttribution");
+    EXPECT_TRUE(attribution->text().contains(QString::fromUtf8("\u2665\uFE0E")));
+    EXPECT_EQ(attribution->accessibleName(), L10n::string("Made with love in many places"));
+}
+
+} // namespace
+} // namespace tarnwick
