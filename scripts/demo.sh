@@ -105,6 +105,7 @@ spawn() {
 left=(1280 800 0 0)
 right=(1920 1080 1280 0)
 layout="${left[0]}x${left[1]}+${left[2]}+${left[3]}*,${right[0]}x${right[1]}+${right[2]}+${right[3]}"
+names=(DUMMY0 DUMMY1)
 
 display=$(bash "$here/virtual-desktop.sh" start --base "$base" --wm --state "$work/desktop" "$layout")
 desktop_started=1
@@ -112,10 +113,31 @@ export DISPLAY=$display
 say "virtual desktop $DISPLAY: DUMMY0 ${left[0]}x${left[1]} at (${left[2]}, ${left[3]}), primary;" \
   "DUMMY1 ${right[0]}x${right[1]} at (${right[2]}, ${right[3]}); window manager openbox"
 
+# A backdrop that tells the monitors apart in the screenshot.
+if ((!check)); then
+  convert -size "$((right[2] + right[0]))x$((right[1] > left[1] ? right[1] : left[1]))" xc:'#1a1a1a' \
+    -fill '#26425c' -draw "rectangle 0,0 $((left[0] - 1)),$((left[1] - 1))" \
+    -fill '#2f4f3a' -draw "rectangle ${right[2]},0 $((right[2] + right[0] - 1)),$((right[1] - 1))" \
+    -font DejaVu-Sans -pointsize 36 -fill '#ffffffa0' \
+    -annotate "+30+$((left[1] - 30))" 'DUMMY0 (primary)' \
+    -annotate "+$((right[2] + 30))+$((right[1] - 30))" 'DUMMY1' "$work/backdrop.png" || true
+  # display sets the root's background, then reports a failure to keep a window open.
+  [[ -f $work/backdrop.png ]] && { display -window root "$work/backdrop.png" >/dev/null 2>&1 || true; }
+fi
+
 spawn "$work/trayer.log" trayer --edge top --align right --monitor primary --widthtype request \
   --height 24 --SetDockType true --SetPartialStrut true --transparent true --alpha 0 \
   --tint 0x303030
-wait_for 20 xdotool search --classname trayer || fail "the tray host trayer did not come up"
+# trayer's panel is the one of its windows that reserves room on the screen.
+tray=
+find_tray() {
+  local w
+  for w in $(xdotool search --class trayer 2>/dev/null); do
+    xprop -id "$w" _NET_WM_STRUT_PARTIAL 2>/dev/null | grep -q '=' && tray=$w && return 0
+  done
+  return 1
+}
+wait_for 20 find_tray || fail "the tray host trayer did not come up"
 
 # Preferences and the autostart entry go to a throw-away folder, never the user's.
 mkdir -p "$work/config"
@@ -125,12 +147,6 @@ tarnwick_pid=$spawned
 wait_for 20 xdotool search --pid "$tarnwick_pid" ||
   fail "tarnwick showed no window within 20 s"
 say "tarnwick running: $program (pid $tarnwick_pid), preferences in $work/config"
-
-pointer_x=$((right[2] + right[0] / 2)) pointer_y=$((right[3] + right[1] / 2))
-xdotool mousemove "$pointer_x" "$pointer_y"
-wait_for 5 bash -c "xdotool getmouselocation | grep -q '^x:$pointer_x y:$pointer_y '" ||
-  fail "the pointer could not be moved"
-say "pointer on DUMMY1 at ($pointer_x, $pointer_y)"
 
 # The monitor whose frame holds a point: 0 (left), 1 (right) or -1.
 monitor_of() {
@@ -144,58 +160,123 @@ monitor_of() {
   fi
 }
 
-# Reads the xterm's position and size into X Y WIDTH HEIGHT.
-geometry() {
-  local out
-  out=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || return 1
-  eval "$(grep -E '^(X|Y|WIDTH|HEIGHT)=-?[0-9]+$' <<<"$out")"
+point_at() {
+  xdotool mousemove "$1" "$2"
+  wait_for 5 bash -c "xdotool getmouselocation | grep -q '^x:$1 y:$2 '" ||
+    fail "the pointer could not be moved to ($1, $2)"
 }
 
-spawn "$work/xterm.log" xterm -T "Tarnwick demo" -fa "DejaVu Sans Mono" -fs 10 -geometry 64x14+120+160 -hold \
-  -e echo "Opened on the left monitor, with the pointer on the right one."
+# The window's frame (decorations included), as the window manager placed it:
+# FX FY FW FH, and the monitor under its centre in ON.
 window=
-find_window() { window=$(xdotool search --onlyvisible --name '^Tarnwick demo$' | head -n1) && [[ -n $window ]]; }
-wait_for 20 find_window || fail "the xterm did not appear"
-geometry || fail "cannot read the xterm's geometry"
-before=("$X" "$Y" "$WIDTH" "$HEIGHT")
-# Tarnwick moves a window 80 ms after it appears; a slow machine may see it
-# only afterwards, and then the place asked for is where it was opened.
-if [[ $(monitor_of $((X + WIDTH / 2)) $((Y + HEIGHT / 2))) != 0 ]]; then
-  say "window seen only after it was moved; it was opened at (120, 160) on DUMMY0"
-else
-  say "before: xterm at (${before[0]}, ${before[1]}), ${before[2]}x${before[3]}, on DUMMY0"
-fi
-
-moved() {
-  geometry && [[ $(monitor_of $((X + WIDTH / 2)) $((Y + HEIGHT / 2))) == 1 ]]
+frame() {
+  local out ext l=0 r=0 t=0 b=0
+  out=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || return 1
+  local X= Y= WIDTH= HEIGHT=
+  eval "$(grep -E '^(X|Y|WIDTH|HEIGHT)=-?[0-9]+$' <<<"$out")"
+  [[ -n $X && -n $Y && -n $WIDTH && -n $HEIGHT ]] || return 1
+  ext=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
+  [[ $ext =~ ^([0-9]+),([0-9]+),([0-9]+),([0-9]+)$ ]] &&
+    l=${BASH_REMATCH[1]} r=${BASH_REMATCH[2]} t=${BASH_REMATCH[3]} b=${BASH_REMATCH[4]}
+  FX=$((X - l)) FY=$((Y - t)) FW=$((WIDTH + l + r)) FH=$((HEIGHT + t + b))
+  ON=$(monitor_of $((FX + FW / 2)) $((FY + FH / 2)))
 }
+
+xterm_pid=
+open_xterm() {
+  spawn "$work/xterm.log" xterm -T "Tarnwick demo" -fa "DejaVu Sans Mono" -fs 10 \
+    -geometry 64x14+120+160 -hold -e echo "$1"
+  xterm_pid=$spawned
+  find_window() { window=$(xdotool search --onlyvisible --pid "$xterm_pid" | head -n1) && [[ -n $window ]]; }
+  wait_for 20 find_window || fail "the xterm did not appear"
+}
+
+# The place the window manager gives the window: seen with the pointer on the
+# window's own monitor, where Tarnwick leaves it alone.
+point_at $((left[2] + left[0] / 2)) $((left[3] + left[1] / 2))
+open_xterm "A first try, to see where this window opens."
+wait_for 5 frame || fail "cannot read the xterm's place"
+before=("$FX" "$FY" "$FW" "$FH")
+[[ $ON == 0 ]] || fail "the xterm opened on ${names[$ON]:-no monitor}, not on DUMMY0"
+kill -TERM -- "-$xterm_pid" 2>/dev/null || true
+wait_for 10 bash -c "! xdotool search --onlyvisible --pid $xterm_pid" || fail "the first xterm did not close"
+say "before: an xterm opens at (${before[0]}, ${before[1]}), ${before[2]}x${before[3]}, on DUMMY0"
+
+# The same window again, now with the pointer on the other monitor.
+pointer=($((right[2] + right[0] / 2)) $((right[3] + right[1] / 2)))
+point_at "${pointer[@]}"
+say "pointer on DUMMY1 at (${pointer[0]}, ${pointer[1]}); opening the xterm again"
+open_xterm "Opened on the left monitor, with the pointer on the right one."
+moved() { frame && [[ $ON == 1 ]]; }
 started=$SECONDS
 if ! wait_for 10 moved; then
-  geometry || true
-  fail "the window was not moved: still at ($X, $Y) after $((SECONDS - started)) s"
+  frame || true
+  fail "the window was not moved: it is at ($FX, $FY) after $((SECONDS - started)) s"
 fi
 kill -0 "$tarnwick_pid" 2>/dev/null || fail "tarnwick has ended"
-say "after:  xterm at ($X, $Y), ${WIDTH}x${HEIGHT}, on DUMMY1 under the pointer"
-if ((WIDTH != before[2] || HEIGHT != before[3])); then
-  fail "the window's size changed from ${before[2]}x${before[3]} to ${WIDTH}x${HEIGHT}"
+say "after:  the xterm is at ($FX, $FY), ${FW}x${FH}, on DUMMY1 under the pointer"
+if ((FW != before[2] || FH != before[3])); then
+  fail "the window's size changed from ${before[2]}x${before[3]} to ${FW}x${FH}"
 fi
 
-# Its relative place inside each monitor (0 = left/top edge, 1 = right/bottom).
-relative() {
-  local -n f=$1
-  awk -v p="$2" -v q="$3" -v w="$4" -v h="$5" -v fx="${f[2]}" -v fy="${f[3]}" \
-    -v fw="${f[0]}" -v fh="${f[1]}" 'BEGIN {
-      rx = (fw > w) ? (p - fx) / (fw - w) : 0; ry = (fh > h) ? (q - fy) / (fh - h) : 0
-      printf "%.2f, %.2f", rx, ry }'
+# Its relative place in the free room of each monitor's visible area
+# (0 = left or top edge, 1 = right or bottom edge); the tray's strut is
+# taken off the top of the left monitor.
+strut=$(xprop -id "$tray" _NET_WM_STRUT_PARTIAL 2>/dev/null | sed -n 's/.*= *//p' | cut -d, -f3 | tr -d ' ')
+strut=${strut:-0}
+relative() { # x y w h  vx vy vw vh
+  awk -v x="$1" -v y="$2" -v w="$3" -v h="$4" -v vx="$5" -v vy="$6" -v vw="$7" -v vh="$8" '
+    function clamp(v) { return v < 0 ? 0 : (v > 1 ? 1 : v) }
+    function room(a, b) { return a - b < 1 ? 1 : a - b }
+    BEGIN { printf "%.2f, %.2f", clamp((x - vx) / room(vw, w)), clamp((y - vy) / room(vh, h)) }'
 }
-say "relative place: ($(relative left "${before[@]}")) on DUMMY0," \
-  "($(relative right "$X" "$Y" "$WIDTH" "$HEIGHT")) on DUMMY1 (whole monitors; Tarnwick uses the areas free of panels)"
-say "last action: shown as the last move in Tarnwick's settings window"
+say "relative place: ($(relative "${before[@]}" "${left[2]}" $((left[3] + strut)) "${left[0]}" \
+  $((left[1] - strut)))) on DUMMY0 -> ($(relative "$FX" "$FY" "$FW" "$FH" "${right[2]}" \
+  "${right[3]}" "${right[0]}" "${right[1]}")) on DUMMY1"
 
-if [[ -n $screenshot ]] || ((!check)); then
-  screenshot=${screenshot:-/tmp/tarnwick-demo-$(date +%Y%m%d-%H%M%S).png}
-  mkdir -p "$(dirname "$screenshot")"
-  import -window root -resize 50% "$screenshot" || fail "the screenshot could not be saved"
-  say "screenshot: $screenshot"
+if ((check)) && [[ -z $screenshot ]]; then
+  say "done"
+  exit 0
 fi
+
+# The last move is shown in the settings window: open it from the tray menu
+# (a click on the icon opens the menu; Settings is the last entry but one).
+# The program has no other way to tell, so this part is for the picture only.
+settings=
+find_settings() {
+  settings=$(xdotool search --onlyvisible --pid "$tarnwick_pid" --name . 2>/dev/null |
+    while read -r w; do
+      eval "$(xdotool getwindowgeometry --shell "$w" | grep -E '^(WIDTH|HEIGHT)=')"
+      ((WIDTH >= 400 && HEIGHT >= 300)) && echo "$w"
+    done | head -n1)
+  [[ -n $settings ]]
+}
+icon=$(xdotool search --pid "$tarnwick_pid" 2>/dev/null | while read -r w; do
+  xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable' &&
+    xwininfo -id "$w" | grep -qE 'Width: (1[6-9]|2[0-9]|3[0-2])$' && echo "$w"
+done | head -n1)
+if [[ -n $icon ]] && xdotool mousemove --window "$icon" 8 8 click 1 &&
+  wait_for 5 bash -c "xdotool search --onlyvisible --pid $tarnwick_pid | wc -l | grep -qv '^1$'" &&
+  xdotool key Up Up Return && wait_for 5 find_settings; then
+  # Beside the place the xterm opened at, which the picture marks.
+  xdotool windowmove "$settings" $((before[0] + before[2] + 30)) 60 || true
+  say "last move: see the settings window in the screenshot"
+else
+  say "last move: shown in the settings window (it could not be opened here)"
+fi
+xdotool mousemove "${pointer[@]}"
+
+screenshot=${screenshot:-/tmp/tarnwick-demo-$(date +%Y%m%d-%H%M%S).png}
+mkdir -p "$(dirname "$screenshot")"
+# Marks where the window opened and where the pointer was: import leaves the pointer out.
+px=${pointer[0]} py=${pointer[1]}
+import -window root "$work/shot.png" &&
+  convert "$work/shot.png" -fill none -stroke '#f0c040' -strokewidth 3 \
+    -draw "stroke-dasharray 12 8 rectangle ${before[0]},${before[1]} $((before[0] + before[2])),$((before[1] + before[3]))" \
+    -stroke none -fill '#f0c040' -font DejaVu-Sans -pointsize 26 \
+    -annotate "+${before[0]}+$((before[1] + before[3] + 34))" 'opened here' \
+    -fill white -stroke black -strokewidth 2 \
+    -draw "polygon $px,$py $px,$((py + 36)) $((px + 9)),$((py + 27)) $((px + 16)),$((py + 42)) $((px + 22)),$((py + 39)) $((px + 15)),$((py + 25)) $((px + 26)),$((py + 25))" \
+    -resize 50% "$screenshot" || fail "the screenshot could not be saved"
+say "screenshot: $screenshot"
 say "done; ending the virtual desktop"
