@@ -132,8 +132,8 @@ std::optional<WmClass> wmClass(const RawProperty& p) {
         return std::nullopt;
     }
     auto classEnd = std::find(firstNul + 1, b.end(), std::uint8_t{0});
-    // Anything after the class's terminator means this is not a WM_CLASS.
-    if (classEnd != b.end() && classEnd + 1 != b.end()) {
+    // Only padding may follow the class's terminator.
+    if (classEnd != b.end() && std::any_of(classEnd, b.end(), [](auto c) { return c != 0; })) {
         return std::nullopt;
     }
     std::span<const std::uint8_t> instance(b.data(),

@@ -74,6 +74,7 @@ TEST(X11Properties, WmClassNeedsTwoLatin1Parts) {
     EXPECT_EQ(xterm->instance, "xterm");
     EXPECT_EQ(xterm->className, "XTerm");
     EXPECT_EQ(wmClass(text(kAtomString, std::string("a\0B", 3)))->className, "B");
+    EXPECT_EQ(wmClass(text(kAtomString, std::string("a\0B\0\0", 5)))->className, "B");
     EXPECT_EQ(wmClass(text(kAtomString, std::string("a\0\xE9t\xE9", 5)))->className,
               "\xC3\xA9t\xC3\xA9");
     EXPECT_FALSE(wmClass(text(kAtomString, "noseparator")));
