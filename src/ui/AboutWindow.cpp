@@ -50,7 +50,8 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     description->setObjectName(QStringLiteral("aboutDescription"));
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    description->setMaximumWidth(kDescriptionWidth);
+    // A fixed width: a wrapped label left to its size hint wraps far narrower.
+    description->setFixedWidth(kDescriptionWidth);
     Style::makeSecondary(*description);
     titles->addWidget(description, 0, Qt::AlignHCenter);
     stack->addLayout(titles);

@@ -28,8 +28,10 @@ TEST(AboutWindowTest, LayoutAndContactRows) {
     auto* icon = window.findChild<QLabel*>("aboutIcon");
     EXPECT_EQ(icon->size(), QSize(112, 112));
     EXPECT_EQ(icon->accessibleName(), L10n::string("Tarnwick"));
-    EXPECT_LE(window.findChild<QLabel*>("aboutDescription")->width(),
-              AboutWindow::kDescriptionWidth);
+    // The description wraps within its width and is never cut short.
+    auto* description = window.findChild<QLabel*>("aboutDescription");
+    EXPECT_LE(description->width(), AboutWindow::kDescriptionWidth);
+    EXPECT_GE(description->height(), description->heightForWidth(description->width()));
 
     auto* grid = window.findChild<QGridLayout*>("contactGrid");
     ASSERT_NE(grid, nullptr);
