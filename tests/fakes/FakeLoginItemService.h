@@ -7,17 +7,12 @@
 
 namespace tarnwick::fakes {
 
-// A login-item service whose status the test sets; a request can be made to
-// fail with a message, and may change the status it reports afterwards.
+// A login-item service whose status the test sets. A successful register or
+// unregister leaves Enabled or NotRegistered behind; a set failure fails both.
 class FakeLoginItemService : public LoginItemService {
 public:
     LoginItemStatus currentStatus = LoginItemStatus::NotRegistered;
-    // When set, the next requests fail with this description.
     std::optional<QString> failure;
-    // The status a successful request leaves behind; unchanged when absent.
-    std::optional<LoginItemStatus> statusAfterRegister = LoginItemStatus::Enabled;
-    std::optional<LoginItemStatus> statusAfterUnregister = LoginItemStatus::NotRegistered;
-
     int statusReads = 0;
     int registerRequests = 0;
     int unregisterRequests = 0;
@@ -27,25 +22,23 @@ public:
         ++statusReads;
         return currentStatus;
     }
-    bool registerMainApp(QString& errorDescription) override {
+    bool registerMainApp(QString& error) override {
         ++registerRequests;
-        return answer(statusAfterRegister, errorDescription);
+        return answer(LoginItemStatus::Enabled, error);
     }
-    bool unregisterMainApp(QString& errorDescription) override {
+    bool unregisterMainApp(QString& error) override {
         ++unregisterRequests;
-        return answer(statusAfterUnregister, errorDescription);
+        return answer(LoginItemStatus::NotRegistered, error);
     }
     void openSystemSettingsLoginItems() override { ++openSettingsRequests; }
 
 private:
-    bool answer(const std::optional<LoginItemStatus>& after, QString& errorDescription) {
+    bool answer(LoginItemStatus after, QString& error) {
         if (failure) {
-            errorDescription = *failure;
+            error = *failure;
             return false;
         }
-        if (after) {
-            currentStatus = *after;
-        }
+        currentStatus = after;
         return true;
     }
 };

@@ -19,19 +19,10 @@ QStringList execArguments(const QString& entry) {
             raw = line.mid(5);
         }
     }
-    QString command;
+    QString command; // an unknown escape is an error: it reads as U+FFFD
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            const QChar e = raw[++i];
-            command += e == 's'    ? QChar(' ')
-                       : e == 'n'  ? QChar('\n')
-                       : e == 't'  ? QChar('\t')
-                       : e == 'r'  ? QChar('\r')
-                       : e == '\\' ? e
-                                   : QChar(0xFFFD);
-        } else {
-            command += raw[i];
-        }
+        const qsizetype known = raw[i] == '\\' ? QString("sntr\\").indexOf(raw.at(++i)) : -2;
+        command += known == -2 ? raw[i] : known >= 0 ? QString(" \n\t\r\\")[known] : QChar(0xFFFD);
     }
     const auto at = [&command](qsizetype i) { return i < command.size() ? command[i] : QChar(); };
     QStringList arguments;
