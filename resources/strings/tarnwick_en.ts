@@ -59,10 +59,6 @@
         <source>Help</source>
         <translation>Help</translation>
     </message>
-    <message id="settings.noTray">
-        <source>Your desktop has no system tray, so Tarnwick shows this window instead of a tray icon. Closing it quits Tarnwick.</source>
-        <translation>Your desktop has no system tray, so Tarnwick shows this window instead of a tray icon. Closing it quits Tarnwick.</translation>
-    </message>
     <message id="placement.header">
         <source>Window Placement</source>
         <translation>Window Placement</translation>
@@ -164,8 +160,8 @@
         <translation>Start at login</translation>
     </message>
     <message id="help.loginItem.body">
-        <source>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to ~/.config/autostart/, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has been moved or deleted since, the entry no longer works: switch it off and on again.</source>
-        <translation>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to ~/.config/autostart/, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has been moved or deleted since, the entry no longer works: switch it off and on again.</translation>
+        <source>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to ~/.config/autostart/, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has moved since, the entry no longer works and the switch shows off: switch it on again to point the entry at the program's new place.</source>
+        <translation>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to ~/.config/autostart/, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has moved since, the entry no longer works and the switch shows off: switch it on again to point the entry at the program's new place.</translation>
     </message>
     <message id="help.apps.title">
         <source>Leaving applications alone</source>

@@ -76,6 +76,8 @@ TEST(PreferencesPath, FollowsXdgConfigHome) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/srv/conf");
     EXPECT_EQ(Preferences::defaultPath(), "/srv/conf/tarnwick/defaults.json");
+    qputenv("XDG_CONFIG_HOME", "relative/conf"); // ignored, as the base directory rules say
+    EXPECT_EQ(Preferences::defaultPath(), QDir::homePath() + "/.config/tarnwick/defaults.json");
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(Preferences::defaultPath(), QDir::homePath() + "/.config/tarnwick/defaults.json");
     if (!saved.isNull()) {
