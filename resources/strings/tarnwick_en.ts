@@ -59,6 +59,10 @@
         <source>Help</source>
         <translation>Help</translation>
     </message>
+    <message id="settings.noTray">
+        <source>Your desktop has no system tray, so Tarnwick shows this window instead of a tray icon. Closing it quits Tarnwick.</source>
+        <translation>Your desktop has no system tray, so Tarnwick shows this window instead of a tray icon. Closing it quits Tarnwick.</translation>
+    </message>
     <message id="placement.header">
         <source>Window Placement</source>
         <translation>Window Placement</translation>
