@@ -64,11 +64,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so shlibdeps cannot see it: the SVG icon plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "trayer | stalonetray")
+# CPack puts the summary above this and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Moves new windows onto the monitor under the mouse pointer.\n\
- When a new application window opens on another monitor than the one the\n\
- pointer is on, Tarnwick moves it there 80 ms later, keeping its relative\n\
- place inside the monitor's free area. Only the position changes. X11 only.")
+    "When a new application window opens on another monitor than the one the\n\
+pointer is on, Tarnwick moves it there 80 ms later, keeping its relative\n\
+place inside the monitor's free area. Only the position changes. X11 only.")
 include(CPack)
 
 if(TARNWICK_BUILD_TESTS AND TARGET tarnwick)
