@@ -45,6 +45,14 @@ unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
 export QT_QPA_PLATFORM=xcb QT_STYLE_OVERRIDE=Fusion QT_SCALE_FACTOR=1
 xsetroot -solid '#5b7a99'
 
+# Two running applications for the list, one of them switched off.
+mkdir -p "$XDG_CONFIG_HOME/tarnwick"
+echo '{"excludedBundleIdentifiers": ["UXTerm"]}' >"$XDG_CONFIG_HOME/tarnwick/defaults.json"
+xterm -geometry 60x10+700+420 >/dev/null 2>&1 &
+pids+=($!)
+xterm -class UXTerm -geometry 60x10+700+580 >/dev/null 2>&1 &
+pids+=($!)
+
 trayer --edge top --align right --widthtype request --height 28 --SetDockType true \
   --SetPartialStrut true --transparent false --tint 0xe8e8e8 --distance 0 \
   >"$work/trayer.log" 2>&1 &
@@ -90,7 +98,7 @@ open_menu() {
 
 wait_for tray_icon
 icon=$(tray_icon)
-sleep 0.5
+sleep 2.5
 
 # The menu, with the tray above it.
 open_menu "$icon"
