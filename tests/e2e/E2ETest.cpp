@@ -1,0 +1,245 @@
+#include "E2ETest.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace e2e {
+
+namespace {
+constexpr int dockThickness = 32;
+
+std::string hex(xcb_window_t w) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", w);
+    return text;
+}
+
+bool near(const Rect& frame, std::pair<double, double> at) {
+    // The position travels as whole pixels; allow the rounding.
+    return std::abs(frame.x - at.first) <= 1.0 && std::abs(frame.y - at.second) <= 1.0;
+}
+} // namespace
+
+void E2ETest::SetUp() {
+    if (auto reason = VirtualDesktop::unavailableReason())
+        GTEST_SKIP() << *reason;
+#ifndef TARNWICK_HEADLESS
+    GTEST_SKIP() << "tarnwick-headless is not built";
+#endif
+}
+
+void E2ETest::TearDown() {
+    headless_.reset();
+    dock_.reset();
+    x_.reset();
+    desktop_.reset();
+}
+
+void E2ETest::startDesktop(const std::string& layout, Strut::Side dockSide) {
+    desktop_ = std::make_unique<VirtualDesktop>(layout);
+    ASSERT_TRUE(desktop_->started()) << "the virtual desktop did not start";
+    x_ = std::make_unique<XQuery>(desktop_->display());
+    ASSERT_TRUE(x_->ok());
+    auto wm = x_->windowManagerName();
+    ASSERT_TRUE(wm) << "no window manager came up";
+    std::printf("[   e2e    ] window manager: %s on %s\n", wm->c_str(),
+                desktop_->display().c_str());
+    RecordProperty("window_manager", *wm);
+    ASSERT_NO_FATAL_FAILURE(startDock(dockSide));
+    ASSERT_NO_FATAL_FAILURE(startHeadless());
+}
+
+void E2ETest::startDock(Strut::Side side) {
+    const Monitor* primary = &desktop_->monitors().front();
+    for (const Monitor& m : desktop_->monitors())
+        if (m.primary)
+            primary = &m;
+    const Rect& p = primary->frame;
+    const auto [rootWidth, rootHeight] = x_->rootSize();
+    int y = 0;
+    Strut strut{side, 0, p.x, p.x + p.width - 1};
+    if (side == Strut::Top) {
+        y = int(p.y);
+        strut.size = p.y + dockThickness;
+    } else {
+        y = int(p.y + p.height) - dockThickness;
+        strut.size = rootHeight - (p.y + p.height) + dockThickness;
+    }
+    struts_ = {strut};
+    char strutArg[96];
+    std::snprintf(strutArg, sizeof strutArg, "%s,%d,%d,%d", side == Strut::Top ? "top" : "bottom",
+                  int(strut.size), int(strut.start), int(strut.end));
+    dock_ = std::make_unique<Process>(
+        std::vector<std::string>{TARNWICK_TESTCLIENT, "--class", "TarnwickDock", "--type", "dock",
+                                 "--pos", std::to_string(int(p.x)) + "," + std::to_string(y),
+                                 "--size",
+                                 std::to_string(int(p.width)) + "," + std::to_string(dockThickness),
+                                 "--strut", strutArg},
+        std::map<std::string, std::string>{{"DISPLAY", desktop_->display()}});
+    (void)rootWidth;
+    // The window manager has taken the strut into account once the dock is a client.
+    ASSERT_TRUE(waitUntil([&] { return x_->clientWithClass("TarnwickDock").has_value(); }, 10s))
+        << "the dock was not managed";
+}
+
+void E2ETest::startHeadless() {
+#ifdef TARNWICK_HEADLESS
+    headless_ = std::make_unique<Process>(
+        std::vector<std::string>{TARNWICK_HEADLESS},
+        std::map<std::string, std::string>{{"DISPLAY", desktop_->display()}});
+    ASSERT_TRUE(headless_->waitForLine([](const std::string& l) { return l == "ready"; }, 20s))
+        << "tarnwick-headless did not become ready";
+#endif
+}
+
+std::vector<Screen> E2ETest::screens() {
+    const auto [rootWidth, rootHeight] = x_->rootSize();
+    std::vector<Screen> result;
+    for (const Monitor& m : desktop_->monitors()) {
+        Screen s{m.frame, visibleFrame(m.frame, struts_, rootWidth, rootHeight), m.output};
+        if (m.primary)
+            result.insert(result.begin(), s);
+        else
+            result.push_back(s);
+    }
+    return result;
+}
+
+void E2ETest::movePointer(double px, double py) {
+    const int ix = int(px), iy = int(py);
+    runCommand({"xdotool", "mousemove", std::to_string(ix), std::to_string(iy)},
+               {{"DISPLAY", desktop_->display()}});
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return x_->pointer() == std::pair{ix, iy};
+        },
+        5s))
+        << "the pointer did not reach " << ix << "," << iy;
+    pointer_ = {ix, iy};
+}
+
+void E2ETest::pointAt(size_t monitorIndex) {
+    const Rect& f = monitor(monitorIndex).frame;
+    movePointer(f.x + f.width / 2, f.y + f.height / 2);
+}
+
+Window E2ETest::openClient(const std::string& wmClass, int x, int y, int w, int h,
+                           const std::vector<std::string>& flags) {
+    std::vector<std::string> args{TARNWICK_TESTCLIENT,
+                                  "--class",
+                                  wmClass,
+                                  "--pos",
+                                  std::to_string(x) + "," + std::to_string(y),
+                                  "--size",
+                                  std::to_string(w) + "," + std::to_string(h)};
+    args.insert(args.end(), flags.begin(), flags.end());
+    Window window;
+    window.wmClass = wmClass;
+    window.requestX = x;
+    window.requestY = y;
+    window.staticGravity = std::find(flags.begin(), flags.end(), "static") != flags.end();
+    window.process = std::make_unique<Process>(
+        args, std::map<std::string, std::string>{{"DISPLAY", desktop_->display()}});
+    auto line = window.process->waitForLine(
+        [](const std::string& l) { return l.starts_with("window "); }, 10s);
+    if (line)
+        window.id = xcb_window_t(std::stoul(line->substr(7), nullptr, 16));
+    return window;
+}
+
+Window E2ETest::openXterm(const std::string& wmClass, int x, int y) {
+    Window window;
+    window.wmClass = wmClass;
+    window.requestX = x;
+    window.requestY = y;
+    window.process = std::make_unique<Process>(
+        std::vector<std::string>{"xterm", "-class", wmClass, "-geometry",
+                                 "60x15+" + std::to_string(x) + "+" + std::to_string(y), "-e",
+                                 "sleep", "600"},
+        std::map<std::string, std::string>{{"DISPLAY", desktop_->display()}});
+    waitUntil(
+        [&] {
+            auto w = x_->clientWithClass(wmClass);
+            window.id = w.value_or(0);
+            return w.has_value();
+        },
+        10s);
+    return window;
+}
+
+bool E2ETest::waitManaged(Window& window, Clock::duration timeout) {
+    if (!window.id)
+        return false;
+    return waitUntil(
+               [&] {
+                   auto list = x_->clientList();
+                   if (std::find(list.begin(), list.end(), window.id) == list.end())
+                       return false;
+                   if (x_->cardinals(window.id, "_NET_FRAME_EXTENTS").size() != 4)
+                       return false;
+                   auto frame = x_->frame(window.id);
+                   window.observed = frame.value_or(Rect{});
+                   return frame.has_value();
+               },
+               timeout) &&
+           predictInitial(window);
+}
+
+bool E2ETest::predictInitial(Window& window) {
+    auto e = x_->cardinals(window.id, "_NET_FRAME_EXTENTS");
+    if (e.size() != 4)
+        return false;
+    // North-west gravity puts the frame's corner at the requested point; static
+    // gravity puts the client there.
+    window.initial = {double(window.requestX) - (window.staticGravity ? e[0] : 0),
+                      double(window.requestY) - (window.staticGravity ? e[2] : 0),
+                      window.observed.width, window.observed.height};
+    return true;
+}
+
+std::optional<std::string> E2ETest::waitForReport(const std::string& wmClass,
+                                                  Clock::duration timeout) {
+    const std::string prefix = "moved " + wmClass + "\t";
+    auto line = headless_->waitForLine([&](const std::string& l) { return l.starts_with(prefix); },
+                                       timeout);
+    if (!line)
+        return std::nullopt;
+    return line->substr(prefix.size());
+}
+
+void E2ETest::expectMoved(const Window& window) {
+    std::string targetName;
+    auto expected =
+        expectedPosition(window.initial, pointer_.first, pointer_.second, screens(), &targetName);
+    ASSERT_TRUE(expected) << "the test expects " << window.wmClass << " to move";
+    auto screenName = waitForReport(window.wmClass);
+    ASSERT_TRUE(screenName) << window.wmClass << " (" << hex(window.id) << ") was not reported";
+    EXPECT_EQ(*screenName, targetName);
+    std::optional<Rect> frame;
+    bool arrived = waitUntil(
+        [&] {
+            frame = x_->frame(window.id);
+            return frame && near(*frame, *expected);
+        },
+        5s);
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(arrived) << window.wmClass << " from (" << window.initial.x << ","
+                         << window.initial.y << ") is at (" << frame->x << "," << frame->y
+                         << "), expected (" << expected->first << "," << expected->second << ")";
+    EXPECT_EQ(frame->width, window.initial.width);
+    EXPECT_EQ(frame->height, window.initial.height);
+}
+
+void E2ETest::expectUntouched(const Window& window) {
+    headless_->drain();
+    for (const std::string& line : headless_->lines())
+        EXPECT_FALSE(line.starts_with("moved " + window.wmClass + "\t"))
+            << window.wmClass << " was moved";
+    auto frame = x_->frame(window.id);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->x, window.observed.x) << window.wmClass;
+    EXPECT_EQ(frame->y, window.observed.y) << window.wmClass;
+}
+
+} // namespace e2e

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Placement.h"
+#include "Process.h"
+#include "VirtualDesktop.h"
+#include "XQuery.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A window opened by a test: the process that owns it and its client window.
+struct Window {
+    std::unique_ptr<Process> process;
+    xcb_window_t id = 0;
+    std::string wmClass;
+    int requestX = 0, requestY = 0;
+    bool staticGravity = false;
+    // The outer frame where the window manager puts it at first, worked out from
+    // the request (reading it could race the move).
+    Rect initial;
+    Rect observed; // the outer frame once it was managed
+};
+
+// Each test gets its own server, window manager, dock and tarnwick-headless.
+class E2ETest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts everything; the dock sits on the primary monitor's top (or bottom) edge.
+    void startDesktop(const std::string& layout, Strut::Side dockSide = Strut::Top);
+    void startDock(Strut::Side side);
+    void startHeadless();
+
+    // Screens as the program should see them: primary first, visible frames less the dock.
+    std::vector<Screen> screens();
+    const Monitor& monitor(size_t index) const { return desktop_->monitors().at(index); }
+
+    void movePointer(double x, double y);
+    // Puts the pointer at the centre of a monitor.
+    void pointAt(size_t monitorIndex);
+
+    // tarnwick-testclient at client position (x, y) with client size (w, h), plus flags.
+    Window openClient(const std::string& wmClass, int x, int y, int w = 400, int h = 300,
+                      const std::vector<std::string>& flags = {});
+    Window openXterm(const std::string& wmClass, int x, int y);
+    // Waits for the window to be managed and records its first frame.
+    bool waitManaged(Window& window, Clock::duration timeout = 10s);
+    bool predictInitial(Window& window);
+
+    // Waits for the program's report on the window, then for its frame to settle
+    // where the rule puts it for the current pointer.
+    void expectMoved(const Window& window);
+    // Asserts the program did not report the window and its frame is where it was.
+    // Only meaningful once a later window has been reported (the reports are in order).
+    void expectUntouched(const Window& window);
+    std::optional<std::string> waitForReport(const std::string& wmClass,
+                                             Clock::duration timeout = 10s);
+
+    std::unique_ptr<VirtualDesktop> desktop_;
+    std::unique_ptr<XQuery> x_;
+    std::unique_ptr<Process> dock_;
+    std::unique_ptr<Process> headless_;
+    std::vector<Strut> struts_;
+    std::pair<double, double> pointer_{0, 0};
+};
+
+} // namespace e2e

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "XQuery.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Monitor {
+    Rect frame;
+    bool primary = false;
+    std::string output; // DUMMY0, DUMMY1, ... in layout order
+};
+
+// Parses "WxH+X+Y[*],..." as scripts/virtual-desktop.sh does.
+std::vector<Monitor> parseLayout(const std::string& layout);
+
+// An Xorg server with the dummy driver and openbox, run by scripts/virtual-desktop.sh.
+class VirtualDesktop {
+public:
+    // Starts on the first free display from the base, or on exactly `display`.
+    VirtualDesktop(const std::string& layout, std::optional<int> display = std::nullopt);
+    ~VirtualDesktop();
+    VirtualDesktop(const VirtualDesktop&) = delete;
+    VirtualDesktop& operator=(const VirtualDesktop&) = delete;
+
+    bool started() const { return !display_.empty(); }
+    const std::string& display() const { return display_; }
+    int number() const;
+    const std::vector<Monitor>& monitors() const { return monitors_; }
+    void relayout(const std::string& layout);
+    // Ends the server and the window manager; idempotent.
+    void stop();
+
+    // Whether this machine can run the server at all (root, Xorg, dummy driver).
+    static std::optional<std::string> unavailableReason();
+
+private:
+    std::string display_;
+    std::string stateFile_;
+    std::vector<Monitor> monitors_;
+};
+
+} // namespace e2e

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+#include <xcb/xcb.h>
+
+namespace e2e {
+
+struct Rect {
+    double x = 0, y = 0, width = 0, height = 0;
+    bool contains(double px, double py) const {
+        return px >= x && px < x + width && py >= y && py < y + height;
+    }
+    bool operator==(const Rect&) const = default;
+};
+
+// The test's own view of the X server, independent of the code under test.
+class XQuery {
+public:
+    explicit XQuery(const std::string& display);
+    ~XQuery();
+    XQuery(const XQuery&) = delete;
+    XQuery& operator=(const XQuery&) = delete;
+
+    bool ok() const;
+    xcb_window_t root() const { return root_; }
+
+    std::vector<xcb_window_t> clientList();
+    std::optional<xcb_window_t> clientWithClass(const std::string& wmClass);
+    std::string wmClass(xcb_window_t w); // the class part
+    // The outer frame in root coordinates: the client widened by _NET_FRAME_EXTENTS.
+    std::optional<Rect> frame(xcb_window_t w);
+    std::vector<uint32_t> cardinals(xcb_window_t w, const char* property);
+    std::optional<std::pair<int, int>> pointer();
+    std::pair<int, int> rootSize();
+    // _NET_WM_NAME of the window named by _NET_SUPPORTING_WM_CHECK, or nothing.
+    std::optional<std::string> windowManagerName();
+
+private:
+    xcb_atom_t atom(const char* name);
+    std::string stringProperty(xcb_window_t w, xcb_atom_t property);
+
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = 0;
+};
+
+} // namespace e2e
