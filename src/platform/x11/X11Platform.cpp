@@ -49,6 +49,9 @@ X11Platform::X11Platform(QObject* parent)
         workspace_->detach();
         reconnectNotBefore_ = std::chrono::steady_clock::now() + kHoldOffAfterLoss;
     };
+    if (auto own = processInfo_->bundleIdentifier()) {
+        workspace_->setOwnIdentity(processInfo_->processIdentifier(), *own);
+    }
     workspace_->onWindowCreated = [this](Pid pid, xcb_window_t window) {
         accessibility_->deliverWindowCreated(pid, window);
     };

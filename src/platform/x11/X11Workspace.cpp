@@ -238,6 +238,11 @@ X11Workspace::fetchClients(const std::vector<xcb_window_t>& windows) {
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (clients[i] && pids[i]) {
             clients[i]->pid = *pids[i];
+            // Our toolkit labels our windows with a bare class name only; the
+            // program knows its own identifier better.
+            if (ownIdentity_ && *pids[i] == ownIdentity_->first) {
+                clients[i]->bundleIdentifier = ownIdentity_->second;
+            }
         } else {
             clients[i].reset(); // a window no process owns is nobody's to move
         }

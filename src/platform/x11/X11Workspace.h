@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwick {
@@ -33,6 +34,11 @@ public:
     // it may have caused.
     std::function<void(Pid pid, xcb_window_t window)> onWindowCreated;
 
+    // The program's own process, whose windows carry its own identifier.
+    void setOwnIdentity(Pid pid, std::string bundleIdentifier) {
+        ownIdentity_.emplace(pid, std::move(bundleIdentifier));
+    }
+
     // Takes the current clients as they are, without reporting them as new.
     void attach();
     // Forgets everything after the connection is gone; every application terminates.
@@ -46,6 +52,8 @@ public:
     std::optional<Pid> pidOf(xcb_window_t window) const;
 
 private:
+    std::optional<std::pair<Pid, std::string>> ownIdentity_;
+
     struct Client {
         xcb_window_t window = 0;
         Pid pid = 0;
