@@ -350,8 +350,13 @@ int main(int argc, char** argv) {
     std::printf("\nidle for %d s:\n", options.idleSeconds);
     std::printf("  wake-ups (context switches, all threads): %.1f per minute\n",
                 double(after.switches - before.switches) / minutes);
-    std::printf("  CPU time: %.3f s per hour\n",
-                (after.cpuSeconds - before.cpuSeconds) / minutes * 60);
+    const double tick = 1.0 / double(sysconf(_SC_CLK_TCK));
+    if (after.cpuSeconds > before.cpuSeconds)
+        std::printf("  CPU time: %.3f s per hour\n",
+                    (after.cpuSeconds - before.cpuSeconds) / minutes * 60);
+    else
+        std::printf("  CPU time: below %.2f s per hour (not one %.0f ms tick used)\n",
+                    tick / minutes * 60, tick * 1000);
     std::printf("  resident memory: %.1f MB\n", double(after.rssKb) / 1024);
     return 0;
 }

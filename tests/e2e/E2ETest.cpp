@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace e2e {
@@ -155,8 +156,8 @@ Window E2ETest::openXterm(const std::string& wmClass, int x, int y) {
     window.requestY = y;
     window.process = std::make_unique<Process>(
         std::vector<std::string>{"xterm", "-class", wmClass, "-geometry",
-                                 "60x15+" + std::to_string(x) + "+" + std::to_string(y), "-e",
-                                 "sleep", "600"},
+                                 "60x15+" + std::to_string(x) + "+" + std::to_string(y), "-e", "sh",
+                                 "-c", "echo 'A new window, moved by Tarnwick'; exec sleep 600"},
         std::map<std::string, std::string>{{"DISPLAY", desktop_->display()}});
     waitUntil(
         [&] {
@@ -240,6 +241,46 @@ void E2ETest::expectUntouched(const Window& window) {
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->x, window.observed.x) << window.wmClass;
     EXPECT_EQ(frame->y, window.observed.y) << window.wmClass;
+}
+
+void E2ETest::screenshotIfAsked(const Window& moved) {
+    const char* path = std::getenv("TARNWICK_E2E_SCREENSHOT");
+    if (!path || !*path)
+        return;
+    const std::map<std::string, std::string> env{{"DISPLAY", desktop_->display()}};
+    const std::string raw = std::string(path) + ".xwd.png";
+    ASSERT_TRUE(runCommand({"import", "-window", "root", raw}, env)) << "import failed";
+    auto rect = [](const Rect& r) {
+        char text[96];
+        std::snprintf(text, sizeof text, "rectangle %d,%d %d,%d", int(r.x), int(r.y),
+                      int(r.x + r.width - 1), int(r.y + r.height - 1));
+        return std::string(text);
+    };
+    auto label = [](double x, double y, const std::string& text) {
+        return "text " + std::to_string(int(x)) + "," + std::to_string(int(y)) + " '" + text + "'";
+    };
+    std::vector<std::string> args{"convert", raw, "-fill", "none", "-strokewidth", "3"};
+    for (const Monitor& m : desktop_->monitors()) {
+        const std::string name = m.output + (m.primary ? " (primary)" : "");
+        args.insert(args.end(), {"-stroke", "#5a7fa8", "-draw", rect(m.frame), "-stroke", "none",
+                                 "-fill", "#8fb3d9", "-pointsize", "40", "-draw",
+                                 label(m.frame.x + 20, m.frame.y + m.frame.height - 30, name),
+                                 "-fill", "none"});
+    }
+    const Rect& from = moved.initial;
+    args.insert(args.end(),
+                {"-stroke", "#e06c4c", "-strokewidth", "4", "-draw", rect(from), "-stroke", "none",
+                 "-fill", "#e06c4c", "-pointsize", "36", "-draw",
+                 label(from.x, from.y - 12, "where the window opened"), "-fill", "none"});
+    const double px = pointer_.first, py = pointer_.second;
+    args.insert(args.end(),
+                {"-stroke", "#f2c14e", "-strokewidth", "5", "-draw",
+                 "circle " + std::to_string(int(px)) + "," + std::to_string(int(py)) + " " +
+                     std::to_string(int(px) + 22) + "," + std::to_string(int(py)),
+                 "-stroke", "none", "-fill", "#f2c14e", "-draw", label(px + 32, py + 12, "pointer"),
+                 "-resize", "50%", "-colors", "64", path});
+    EXPECT_TRUE(runCommand(args)) << "convert failed";
+    std::filesystem::remove(raw);
 }
 
 } // namespace e2e

@@ -61,6 +61,9 @@ protected:
     void expectUntouched(const Window& window);
     std::optional<std::string> waitForReport(const std::string& wmClass,
                                              Clock::duration timeout = 10s);
+    // With TARNWICK_E2E_SCREENSHOT=file.png set, saves the screen, halved, with the
+    // monitors, the pointer and the window's first frame drawn in.
+    void screenshotIfAsked(const Window& moved);
 
     std::unique_ptr<VirtualDesktop> desktop_;
     std::unique_ptr<XQuery> x_;

@@ -9,13 +9,14 @@ TEST_F(E2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) {
     ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
-    Window client = openClient("TwPlain", 300, 200, 500, 350);
-    ASSERT_TRUE(waitManaged(client));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(client));
-
     Window xterm = openXterm("TwXterm", 900, 500);
     ASSERT_TRUE(waitManaged(xterm));
     ASSERT_NO_FATAL_FAILURE(expectMoved(xterm));
+    screenshotIfAsked(xterm);
+
+    Window client = openClient("TwPlain", 300, 200, 500, 350);
+    ASSERT_TRUE(waitManaged(client));
+    ASSERT_NO_FATAL_FAILURE(expectMoved(client));
 
     // Qt-style static gravity and a program-chosen position must still land by
     // the outer frame, with the size kept.
