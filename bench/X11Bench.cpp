@@ -270,6 +270,7 @@ int main(int argc, char** argv) {
     // Let the last error checks reach the log before xtrace goes.
     traced->waitForLine([](const std::string&) { return false; }, 500ms);
     traced.reset();
+    std::filesystem::remove("/tmp/.X11-unix/X" + std::to_string(*fake)); // xtrace leaves it
     burst.terminate();
     clients.clear();
 

@@ -30,8 +30,10 @@ wait_for() {
   done
 }
 
+# Free: no lock, and no socket that answers (a killed proxy can leave one behind).
 display_free() {
-  [[ ! -e /tmp/.X11-unix/X$1 && ! -e /tmp/.X$1-lock ]]
+  [[ ! -e /tmp/.X$1-lock ]] || return 1
+  [[ ! -e /tmp/.X11-unix/X$1 ]] || ! xdpyinfo -display ":$1" >/dev/null 2>&1
 }
 
 write_config() {
@@ -152,7 +154,8 @@ cmd_start() {
     candidates=($(seq "$base" $((base + 19))))
   fi
   for n in "${candidates[@]}"; do
-    display_free "$n" || continue
+    # A given display may hold a dead server's lock; Xorg itself clears a stale one.
+    [[ -n $fixed ]] || display_free "$n" || continue
     dir=/tmp/tarnwick-vd-$n
     mkdir -p "$dir"
     write_config "$dir/xorg.conf"
@@ -224,6 +227,11 @@ cmd_layout() {
   apply_layout "$layout"
 }
 
+# Running, not a zombie left for a parent that does not reap.
+alive() {
+  [[ -r /proc/$1/stat ]] && ! grep -q ') Z ' "/proc/$1/stat" 2>/dev/null
+}
+
 # Ends the given pids together (each takes a second or two to shut down) and
 # waits for them, with a deadline; SIGKILL as a last resort.
 end_pids() {
@@ -231,7 +239,7 @@ end_pids() {
   for pid in "$@"; do kill "$pid" 2>/dev/null || true; done
   while :; do
     alive=()
-    for pid in "$@"; do kill -0 "$pid" 2>/dev/null && alive+=("$pid"); done
+    for pid in "$@"; do alive "$pid" && alive+=("$pid"); done
     ((${#alive[@]})) || return 0
     if ((SECONDS >= deadline)); then
       kill -KILL "${alive[@]}" 2>/dev/null || true

@@ -27,7 +27,7 @@ TEST_F(E2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) {
 
     // Back the other way, into the monitor that carries the dock.
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
-    Window back = openClient("TwBack", 2400, 700, 400, 300);
+    Window back = openClient("TwBack", 2400, 300, 400, 300);
     ASSERT_TRUE(waitManaged(back));
     ASSERT_NO_FATAL_FAILURE(expectMoved(back));
 }
@@ -115,7 +115,7 @@ TEST_F(E2ETest, PrimaryMonitorAwayFromTheRootOrigin) {
     ASSERT_NO_FATAL_FAILURE(expectMoved(fromPrimary));
 
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window toPrimary = openClient("TwToPrimary", 50, 600, 600, 400);
+    Window toPrimary = openClient("TwToPrimary", 50, 300, 600, 400);
     ASSERT_TRUE(waitManaged(toPrimary));
     ASSERT_NO_FATAL_FAILURE(expectMoved(toPrimary));
 }

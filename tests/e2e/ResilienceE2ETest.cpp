@@ -90,11 +90,11 @@ TEST_F(E2ETest, OutlivesTheXServerAndReattachesToTheNextOne) {
     ASSERT_TRUE(waitManaged(before));
     ASSERT_NO_FATAL_FAILURE(expectMoved(before));
 
-    // The server goes away under everyone: its clients die with it.
+    // The server dies under everyone.
+    desktop_->killServer();
     before.process.reset();
     dock_.reset();
     x_.reset();
-    desktop_->stop();
     ASSERT_TRUE(headless_->waitForLine([](const std::string& l) { return l == "trusted 0"; }, 20s))
         << "no loss of trust was reported";
     EXPECT_TRUE(headless_->running());

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <signal.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -63,6 +65,27 @@ void VirtualDesktop::stop() {
         return;
     runCommand({TARNWICK_VIRTUAL_DESKTOP, "stop", "--state", stateFile_});
     stateFile_.clear();
+}
+
+void VirtualDesktop::killServer() {
+    std::ifstream state(stateFile_);
+    std::string line;
+    pid_t server = 0;
+    while (std::getline(state, line))
+        if (line.starts_with("XORG_PID="))
+            server = pid_t(std::stoi(line.substr(9)));
+    if (server <= 0)
+        return;
+    ::kill(server, SIGKILL);
+    waitUntil(
+        [&] {
+            std::ifstream stat("/proc/" + std::to_string(server) + "/stat");
+            std::string text;
+            std::getline(stat, text);
+            return !stat || text.find(") Z ") != std::string::npos;
+        },
+        10s);
+    stop(); // the window manager and the watcher
 }
 
 std::optional<std::string> VirtualDesktop::unavailableReason() {

@@ -33,6 +33,9 @@ public:
     void relayout(const std::string& layout);
     // Ends the server and the window manager; idempotent.
     void stop();
+    // Kills the server outright, as a crash would: its lock stays behind, so no
+    // one else takes the display before it is started again.
+    void killServer();
 
     // Whether this machine can run the server at all (root, Xorg, dummy driver).
     static std::optional<std::string> unavailableReason();
