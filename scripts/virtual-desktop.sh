@@ -76,12 +76,12 @@ EOF
 
 # Applies LAYOUT to the server on $DISPLAY; outputs not named in it are turned off.
 apply_layout() {
-  local layout=$1 spec k=0 args=() current
+  local layout=$1 entry k=0 args=() current
   current=$(xrandr --query)
-  IFS=',' read -ra specs <<<"$layout"
-  ((${#specs[@]} >= 1 && ${#specs[@]} <= 16)) || die "layout needs 1 to 16 monitors: $layout"
-  for spec in "${specs[@]}"; do
-    [[ $spec =~ ^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)(\*?)$ ]] || die "bad monitor: $spec"
+  IFS=',' read -ra entries <<<"$layout"
+  ((${#entries[@]} >= 1 && ${#entries[@]} <= 16)) || die "layout needs 1 to 16 monitors: $layout"
+  for entry in "${entries[@]}"; do
+    [[ $entry =~ ^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)(\*?)$ ]] || die "bad monitor: $entry"
     local w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
     local primary=${BASH_REMATCH[5]} out=DUMMY$k mode=${BASH_REMATCH[1]}x${BASH_REMATCH[2]}
     # The dummy outputs share one mode list; anything outside it comes from cvt.

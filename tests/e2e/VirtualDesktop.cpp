@@ -16,10 +16,10 @@ std::vector<Monitor> parseLayout(const std::string& layout) {
     std::vector<Monitor> monitors;
     static const std::regex one(R"((\d+)x(\d+)\+(-?\d+)\+(-?\d+)(\*?))");
     std::stringstream in(layout);
-    std::string spec;
-    while (std::getline(in, spec, ',')) {
+    std::string entry;
+    while (std::getline(in, entry, ',')) {
         std::smatch m;
-        if (!std::regex_match(spec, m, one))
+        if (!std::regex_match(entry, m, one))
             continue;
         Monitor monitor;
         monitor.frame = {std::stod(m[3]), std::stod(m[4]), std::stod(m[1]), std::stod(m[2])};
