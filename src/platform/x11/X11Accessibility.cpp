@@ -133,13 +133,16 @@ const X11Element* X11Accessibility::liveElement(const AXElementRef& element) con
 }
 
 std::optional<X11Accessibility::WindowFacts> X11Accessibility::facts(const X11Element& window) {
-    if (cacheValid_ && cachedWindow_ == window.window && cachedGeneration_ == window.generation) {
+    if (cachedTurn_ == x_.turn() && cachedWindow_ == window.window &&
+        cachedGeneration_ == window.generation) {
         return cachedFacts_;
     }
     xcb_connection_t* c = x_.xcb();
     if (c == nullptr) {
         return std::nullopt;
     }
+    // Another window's handling, even in the same turn, sees the displays afresh.
+    x_.endTurn();
     const X11Connection::Atoms& a = x_.atoms();
     const xcb_window_t w = window.window;
     const auto geometry = xcb_get_geometry(c, w);
@@ -153,6 +156,7 @@ std::optional<X11Accessibility::WindowFacts> X11Accessibility::facts(const X11El
     const auto monitors = displays_.sendMonitorRequest();
     x_.roundTrip();
     auto g = x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply, geometry);
+    displays_.takeSnapshot(monitors);
     auto t =
         x_.reply<xcb_translate_coordinates_reply_t>(xcb_translate_coordinates_reply, translate);
     const auto typeP = x_.takeProperty(type);
@@ -161,7 +165,6 @@ std::optional<X11Accessibility::WindowFacts> X11Accessibility::facts(const X11El
     const auto wmStateP = x_.takeProperty(wmState);
     const auto extentsP = x_.takeProperty(extents);
     const auto actionsP = x_.takeProperty(actions);
-    const auto list = displays_.collectMonitors(monitors);
 
     std::optional<WindowFacts> result;
     if (g && t && typeP && transientP && stateP && wmStateP && extentsP && actionsP) {
@@ -185,25 +188,13 @@ std::optional<X11Accessibility::WindowFacts> X11Accessibility::facts(const X11El
         f.outerFrame = Rect(t->dst_x - border - frame.left, t->dst_y - border - frame.top,
                             g->width + 2 * border + frame.left + frame.right,
                             g->height + 2 * border + frame.top + frame.bottom);
-        if (list) {
-            f.primary = list->monitors.front();
-        }
+        f.primary = displays_.primaryMonitor();
         result = f;
     }
     cachedWindow_ = w;
     cachedGeneration_ = window.generation;
     cachedFacts_ = result;
-    cacheValid_ = true;
-    if (!cacheClearPosted_) {
-        cacheClearPosted_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                cacheClearPosted_ = false;
-                cacheValid_ = false;
-            },
-            Qt::QueuedConnection);
-    }
+    cachedTurn_ = x_.turn();
     return result;
 }
 
@@ -295,19 +286,27 @@ AXError X11Accessibility::setAttributeValue(const AXElementRef& element,
         return kAXErrorIllegalArgument;
     }
     xcb_connection_t* c = x_.xcb();
-    // The window must still exist, and the primary monitor's corner is read afresh.
+    // The window must still exist; the primary monitor's corner is the one the
+    // caller's reads of this turn saw.
     const auto geometry = xcb_get_geometry(c, e->window);
-    const auto monitors = displays_.sendMonitorRequest();
+    const bool needsMonitors = displays_.needsSnapshot();
+    X11Displays::MonitorRequest monitors;
+    if (needsMonitors) {
+        monitors = displays_.sendMonitorRequest();
+    }
     x_.roundTrip();
     auto g = x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply, geometry);
-    const auto list = displays_.collectMonitors(monitors);
+    if (needsMonitors) {
+        displays_.takeSnapshot(monitors);
+    }
     if (!g) {
         return kAXErrorInvalidUIElement;
     }
-    if (!list) {
+    const auto primary = displays_.primaryMonitor();
+    if (!primary) {
         return kAXErrorCannotComplete;
     }
-    const Point root = ScreenLayout::rootFromAX(*target, list->monitors.front());
+    const Point root = ScreenLayout::rootFromAX(*target, *primary);
     const std::int32_t x = toCoordinate(root.x);
     const std::int32_t y = toCoordinate(root.y);
     xcb_void_cookie_t cookie;
@@ -334,7 +333,7 @@ AXError X11Accessibility::setAttributeValue(const AXElementRef& element,
     if (!x_.check(cookie)) {
         return kAXErrorCannotComplete;
     }
-    cacheValid_ = false; // the frame has moved
+    cachedTurn_ = 0; // the frame has moved
     return kAXErrorSuccess;
 }
 

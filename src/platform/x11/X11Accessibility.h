@@ -74,13 +74,12 @@ private:
     std::function<bool()> trustTest_, trustPrompt_;
     std::vector<std::weak_ptr<AXObserver>> observers_;
 
-    // Facts stay valid until control returns to the event loop, so that the
-    // reads of one handling cost one round trip.
+    // Facts stay valid for the connection's turn, so that the reads of one
+    // handling cost one round trip.
     xcb_window_t cachedWindow_ = 0;
     std::uint64_t cachedGeneration_ = 0;
     std::optional<WindowFacts> cachedFacts_;
-    bool cacheValid_ = false;
-    bool cacheClearPosted_ = false;
+    std::uint64_t cachedTurn_ = 0;
 };
 
 } // namespace tarnwick

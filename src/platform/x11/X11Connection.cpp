@@ -38,6 +38,7 @@ bool X11Connection::connectToServer() {
     c_ = c;
     root_ = it.data->root;
     ++generation_;
+    endTurn();
     internAtoms();
     queryExtensions();
     if (xcb_connection_has_error(c_) != 0) {
@@ -185,6 +186,20 @@ bool X11Connection::check(xcb_void_cookie_t cookie) {
     return ok;
 }
 
+std::uint64_t X11Connection::turn() {
+    if (!turnEndPosted_) {
+        turnEndPosted_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                turnEndPosted_ = false;
+                endTurn();
+            },
+            Qt::QueuedConnection);
+    }
+    return turn_;
+}
+
 void X11Connection::afterWait() {
     // Waiting for a reply outside the event handler may move events into xcb's
     // queue, where the socket notifier no longer sees them.
@@ -212,6 +227,7 @@ void X11Connection::processEvents() {
         if (!event) {
             break;
         }
+        endTurn();
         if (onEvent) {
             onEvent(*event);
         }
@@ -225,6 +241,7 @@ void X11Connection::processEvents() {
         if (!event) {
             break;
         }
+        endTurn();
         if (onEvent) {
             onEvent(*event);
         }
@@ -248,6 +265,7 @@ void X11Connection::teardown() {
     c_ = nullptr;
     root_ = 0;
     ++generation_;
+    endTurn();
     if (onDisconnected) {
         onDisconnected();
     }

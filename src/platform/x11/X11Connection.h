@@ -83,6 +83,11 @@ public:
 
     // Marks the start of collecting the replies of one pipelined batch.
     void roundTrip() { ++stats_.roundTrips; }
+
+    // Replies may be reused while the turn they were read in lasts: until control
+    // returns to the event loop, events arrive, or a reader starts anew.
+    std::uint64_t turn();
+    void endTurn() { ++turn_; }
     const Stats& stats() const { return stats_; }
 
     std::function<void(const xcb_generic_event_t& event)> onEvent;
@@ -107,6 +112,8 @@ private:
     QSocketNotifier* notifier_ = nullptr;
     bool processing_ = false;
     bool drainPosted_ = false;
+    std::uint64_t turn_ = 1;
+    bool turnEndPosted_ = false;
     Stats stats_;
 };
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <set>
 
 namespace tarnwick {
 
@@ -29,7 +28,40 @@ X11Displays::MonitorRequest X11Displays::sendMonitorRequest() {
         r.heads = xcb_xinerama_query_screens(c);
         r.xinerama = true;
     }
+    r.pointer = xcb_query_pointer(c, x_.root());
     return r;
+}
+
+void X11Displays::takeSnapshot(const MonitorRequest& request) {
+    const std::uint64_t turn = x_.turn();
+    snapshot_ = Snapshot{};
+    snapshot_.list = collectMonitors(request);
+    if (request.sent) {
+        auto p = x_.reply<xcb_query_pointer_reply_t>(xcb_query_pointer_reply, request.pointer);
+        // A pointer on another X screen has no place in this one.
+        if (p && p->same_screen != 0) {
+            snapshot_.pointer =
+                Point{static_cast<double>(p->root_x), static_cast<double>(p->root_y)};
+        }
+    }
+    snapshotTurn_ = turn;
+}
+
+X11Displays::Snapshot& X11Displays::snapshot() {
+    if (needsSnapshot()) {
+        const MonitorRequest request = sendMonitorRequest();
+        x_.roundTrip();
+        takeSnapshot(request);
+    }
+    return snapshot_;
+}
+
+std::optional<Monitor> X11Displays::primaryMonitor() {
+    const Snapshot& s = snapshot();
+    if (!s.list) {
+        return std::nullopt;
+    }
+    return s.list->monitors.front();
 }
 
 std::optional<X11Displays::MonitorList>
@@ -108,75 +140,62 @@ X11Displays::collectMonitors(const MonitorRequest& request) {
 }
 
 std::vector<Display> X11Displays::screens() {
+    if (x_.xcb() == nullptr) {
+        return {};
+    }
+    Snapshot& snap = snapshot();
+    if (!snap.list) {
+        return {};
+    }
+    if (!snap.displays) {
+        MonitorList& list = *snap.list;
+        nameMonitors(list);
+        std::vector<X11Properties::Strut> dockStruts;
+        if (struts) {
+            dockStruts = struts(list.rootWidth, list.rootHeight);
+        }
+        const Monitor& primary = list.monitors.front();
+        std::vector<Display> displays;
+        displays.reserve(list.monitors.size());
+        for (const Monitor& m : list.monitors) {
+            const Rect visible =
+                ScreenLayout::visibleArea(m, dockStruts, list.rootWidth, list.rootHeight);
+            displays.push_back({ScreenLayout::globalFromRoot(ScreenLayout::monitorRect(m), primary),
+                                ScreenLayout::globalFromRoot(visible, primary), m.name});
+        }
+        snap.displays = std::move(displays);
+    }
+    return *snap.displays;
+}
+
+void X11Displays::nameMonitors(MonitorList& list) {
     xcb_connection_t* c = x_.xcb();
     if (c == nullptr) {
-        return {};
+        return;
     }
     const X11Connection::Atoms& a = x_.atoms();
-    const MonitorRequest request = sendMonitorRequest();
-    const auto tree = xcb_query_tree(c, x_.root());
-    const auto clientList = x_.requestProperty(x_.root(), a.netClientList, 65536);
-    x_.roundTrip();
-    auto list = collectMonitors(request);
-    auto treeReply = x_.reply<xcb_query_tree_reply_t>(xcb_query_tree_reply, tree);
-    const auto clients = x_.takeProperty(clientList);
-    if (!list) {
-        return {};
-    }
-
-    // Second batch: names, EDIDs, and the struts of every window that may be a dock.
     struct NameCookies {
         xcb_get_atom_name_cookie_t atom{};
         bool hasAtom = false;
         xcb_randr_get_output_property_cookie_t edid[3]{};
         int edidCount = 0;
     };
-    std::vector<NameCookies> names(list->monitors.size());
+    std::vector<NameCookies> names(list.monitors.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (list->nameAtom[i] != 0) {
-            names[i].atom = xcb_get_atom_name(c, list->nameAtom[i]);
+        if (list.nameAtom[i] != 0) {
+            names[i].atom = xcb_get_atom_name(c, list.nameAtom[i]);
             names[i].hasAtom = true;
         }
-        if (list->firstOutput[i] != 0) {
+        if (list.firstOutput[i] != 0) {
             for (xcb_atom_t edidAtom : {a.edid, a.edidData, a.edidDdc}) {
                 if (edidAtom != 0) {
                     names[i].edid[names[i].edidCount++] = xcb_randr_get_output_property(
-                        c, list->firstOutput[i], edidAtom, XCB_ATOM_ANY, 0, kMaxEdidLongs, 0, 0);
+                        c, list.firstOutput[i], edidAtom, XCB_ATOM_ANY, 0, kMaxEdidLongs, 0, 0);
                 }
             }
         }
     }
-    std::set<xcb_window_t> managed;
-    if (clients) {
-        if (auto ids = X11Properties::windows(*clients)) {
-            managed.insert(ids->begin(), ids->end());
-        }
-    }
-    std::vector<xcb_window_t> children;
-    if (treeReply) {
-        const xcb_window_t* kids = xcb_query_tree_children(treeReply.get());
-        children.assign(kids, kids + xcb_query_tree_children_length(treeReply.get()));
-    }
-    struct StrutCookies {
-        xcb_window_t window;
-        bool managed;
-        xcb_get_window_attributes_cookie_t attributes{};
-        xcb_get_property_cookie_t partial{}, plain{};
-    };
-    std::vector<StrutCookies> strutCookies;
-    std::set<xcb_window_t> candidates(managed);
-    candidates.insert(children.begin(), children.end());
-    for (xcb_window_t w : candidates) {
-        StrutCookies s{w, managed.count(w) != 0};
-        if (!s.managed) {
-            s.attributes = xcb_get_window_attributes(c, w);
-        }
-        s.partial = x_.requestProperty(w, a.netWmStrutPartial, 12);
-        s.plain = x_.requestProperty(w, a.netWmStrut, 4);
-        strutCookies.push_back(s);
-    }
     x_.roundTrip();
-
     for (std::size_t i = 0; i < names.size(); ++i) {
         std::optional<std::string> edidName;
         for (int k = 0; k < names[i].edidCount; ++k) {
@@ -200,7 +219,7 @@ std::vector<Display> X11Displays::screens() {
                     {bytes, static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get()))});
             }
         }
-        Monitor& m = list->monitors[i];
+        Monitor& m = list.monitors[i];
         if (edidName) {
             m.name = *edidName; // printable ASCII, already canonical
         } else if (atomName && !atomName->empty()) {
@@ -209,62 +228,18 @@ std::vector<Display> X11Displays::screens() {
             m.name = "Monitor " + std::to_string(i + 1);
         }
     }
-
-    std::vector<X11Properties::Strut> struts;
-    for (StrutCookies& s : strutCookies) {
-        bool viewable = s.managed;
-        if (!s.managed) {
-            auto attrs = x_.reply<xcb_get_window_attributes_reply_t>(
-                xcb_get_window_attributes_reply, s.attributes);
-            viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
-        }
-        const auto partial = x_.takeProperty(s.partial);
-        const auto plain = x_.takeProperty(s.plain);
-        if (!viewable) {
-            continue;
-        }
-        std::optional<X11Properties::Strut> strut;
-        if (partial) {
-            strut = X11Properties::strutPartial(*partial);
-        }
-        if (!strut && plain) {
-            strut = X11Properties::strut(*plain, list->rootWidth, list->rootHeight);
-        }
-        if (strut) {
-            struts.push_back(*strut);
-        }
-    }
-
-    const Monitor& primary = list->monitors.front();
-    std::vector<Display> displays;
-    displays.reserve(list->monitors.size());
-    for (const Monitor& m : list->monitors) {
-        const Rect visible =
-            ScreenLayout::visibleArea(m, struts, list->rootWidth, list->rootHeight);
-        displays.push_back({ScreenLayout::globalFromRoot(ScreenLayout::monitorRect(m), primary),
-                            ScreenLayout::globalFromRoot(visible, primary), m.name});
-    }
-    return displays;
 }
 
 Point X11Displays::mouseLocation() {
     constexpr double kNowhere = std::numeric_limits<double>::quiet_NaN();
-    xcb_connection_t* c = x_.xcb();
-    if (c == nullptr) {
+    if (x_.xcb() == nullptr) {
         return {kNowhere, kNowhere};
     }
-    const MonitorRequest request = sendMonitorRequest();
-    const auto pointer = xcb_query_pointer(c, x_.root());
-    x_.roundTrip();
-    const auto list = collectMonitors(request);
-    auto p = x_.reply<xcb_query_pointer_reply_t>(xcb_query_pointer_reply, pointer);
-    // A pointer on another X screen has no place in this one.
-    if (!list || !p || p->same_screen == 0) {
+    const Snapshot& snap = snapshot();
+    if (!snap.list || !snap.pointer) {
         return {kNowhere, kNowhere};
     }
-    return ScreenLayout::globalFromRoot(
-        Point{static_cast<double>(p->root_x), static_cast<double>(p->root_y)},
-        list->monitors.front());
+    return ScreenLayout::globalFromRoot(*snap.pointer, snap.list->monitors.front());
 }
 
 } // namespace tarnwick

@@ -52,6 +52,9 @@ X11Platform::X11Platform(QObject* parent)
     if (auto own = processInfo_->bundleIdentifier()) {
         workspace_->setOwnIdentity(processInfo_->processIdentifier(), *own);
     }
+    displays_->struts = [this](std::uint32_t width, std::uint32_t height) {
+        return workspace_->struts(width, height);
+    };
     workspace_->onWindowCreated = [this](Pid pid, xcb_window_t window) {
         accessibility_->deliverWindowCreated(pid, window);
     };

@@ -50,7 +50,9 @@ std::optional<Pid> X11Workspace::pidOf(xcb_window_t window) const {
 void X11Workspace::attach() {
     detectWindowManager();
     selectRootEvents();
+    rootChildrenDirty_ = true;
     updateClients(currentTopLevels(), false);
+    requestStruts();
 }
 
 void X11Workspace::detach() {
@@ -64,6 +66,10 @@ void X11Workspace::detach() {
     unowned_.clear();
     pendingMapped_.clear();
     pendingUnmapped_.clear();
+    strutTable_.clear();
+    strutsToRead_.clear();
+    strutReads_.clear(); // their cookies died with the connection
+    rootChildrenDirty_ = false;
     wmWindow_ = 0;
     wmAllowedActions_ = false;
     clientListDirty_ = wmDirty_ = false;
@@ -90,8 +96,7 @@ void X11Workspace::detectWindowManager() {
         return;
     }
     wmWindow_ = *candidate;
-    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_change_window_attributes(x_.xcb(), wmWindow_, XCB_CW_EVENT_MASK, &mask);
+    selectWindowEvents(wmWindow_);
     if (supportedList) {
         if (auto list = X11Properties::atoms(*supportedList)) {
             wmAllowedActions_ =
@@ -104,10 +109,9 @@ void X11Workspace::selectRootEvents() {
     if (x_.xcb() == nullptr) {
         return;
     }
-    std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    if (!hasWindowManager()) {
-        mask |= XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    }
+    // Mapping on the root is followed even under a window manager, for the
+    // struts of the docks it does not list.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(x_.xcb(), x_.root(), XCB_CW_EVENT_MASK, &mask);
 }
 
@@ -122,6 +126,14 @@ std::vector<xcb_window_t> X11Workspace::currentTopLevels() {
         const auto p = x_.takeProperty(cookie);
         auto list = p ? X11Properties::windows(*p) : std::nullopt;
         return list ? *list : std::vector<xcb_window_t>{};
+    }
+    return mappedRootChildren();
+}
+
+std::vector<xcb_window_t> X11Workspace::mappedRootChildren() {
+    xcb_connection_t* c = x_.xcb();
+    if (c == nullptr) {
+        return {};
     }
     x_.roundTrip();
     auto tree =
@@ -251,6 +263,10 @@ X11Workspace::fetchClients(const std::vector<xcb_window_t>& windows) {
 }
 
 void X11Workspace::updateClients(const std::vector<xcb_window_t>& current, bool reportNewWindows) {
+    std::vector<xcb_window_t> added, dropped;
+    strutTable_.replace(StrutTable::Listed,
+                        hasWindowManager() ? current : std::vector<xcb_window_t>{}, added, dropped);
+    trackStruts(added, dropped);
     const std::set<xcb_window_t> present(current.begin(), current.end());
     std::set<Pid> touched;
     std::vector<xcb_window_t> gone;
@@ -262,15 +278,15 @@ void X11Workspace::updateClients(const std::vector<xcb_window_t>& current, bool 
     for (xcb_window_t w : gone) {
         removeClient(w, touched);
     }
-    std::vector<xcb_window_t> added;
+    std::vector<xcb_window_t> newWindows;
     std::erase_if(unowned_, [&](xcb_window_t w) { return present.count(w) == 0; });
     for (xcb_window_t w : current) {
         if (clients_.count(w) == 0 && unowned_.count(w) == 0) {
-            added.push_back(w);
+            newWindows.push_back(w);
         }
     }
-    if (!added.empty()) {
-        addClients(added, reportNewWindows);
+    if (!newWindows.empty()) {
+        addClients(newWindows, reportNewWindows);
     }
     for (Pid pid : touched) {
         auto it = applications_.find(pid);
@@ -381,6 +397,10 @@ void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (e.window != x_.root()) {
+            if ((e.atom == a.netWmStrutPartial || e.atom == a.netWmStrut) &&
+                strutTable_.tracks(e.window)) {
+                strutsToRead_.insert(e.window);
+            }
             break;
         }
         if (e.atom == a.netClientList) {
@@ -392,6 +412,10 @@ void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        if (e.event == x_.root()) {
+            strutTable_.remove(e.window, StrutTable::Mapped);
+            strutsToRead_.erase(e.window);
+        }
         if (e.window != 0 && e.window == wmWindow_) {
             wmDirty_ = true;
         } else if (!hasWindowManager() && e.event == x_.root()) {
@@ -402,6 +426,9 @@ void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
     }
     case XCB_UNMAP_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_unmap_notify_event_t&>(event);
+        if (e.event == x_.root() && strutTable_.remove(e.window, StrutTable::Mapped)) {
+            selectWindowEvents(e.window);
+        }
         if (!hasWindowManager() && e.event == x_.root()) {
             std::erase(pendingMapped_, e.window);
             pendingUnmapped_.push_back(e.window);
@@ -410,9 +437,26 @@ void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
     }
     case XCB_MAP_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (e.event == x_.root() && e.override_redirect == 0 &&
+            strutTable_.add(e.window, StrutTable::Mapped)) {
+            selectWindowEvents(e.window);
+            strutsToRead_.insert(e.window);
+        }
         if (!hasWindowManager() && e.event == x_.root() && e.override_redirect == 0) {
             std::erase(pendingUnmapped_, e.window);
             pendingMapped_.push_back(e.window);
+        }
+        break;
+    }
+    case XCB_REPARENT_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+        if (e.event != x_.root()) {
+            break;
+        }
+        if (e.parent == x_.root()) {
+            rootChildrenDirty_ = true; // it may arrive mapped
+        } else if (strutTable_.remove(e.window, StrutTable::Mapped)) {
+            selectWindowEvents(e.window);
         }
         break;
     }
@@ -425,6 +469,11 @@ void X11Workspace::eventsProcessed() {
     if (x_.xcb() == nullptr) {
         return;
     }
+    updateTopLevels();
+    requestStruts();
+}
+
+void X11Workspace::updateTopLevels() {
     if (wmDirty_) {
         wmDirty_ = false;
         const xcb_window_t before = wmWindow_;
@@ -435,6 +484,7 @@ void X11Workspace::eventsProcessed() {
             pendingMapped_.clear();
             pendingUnmapped_.clear();
             clientListDirty_ = false;
+            rootChildrenDirty_ = true;
             updateClients(currentTopLevels(), false);
             return;
         }
@@ -464,6 +514,77 @@ void X11Workspace::eventsProcessed() {
     pendingMapped_.clear();
     pendingUnmapped_.clear();
     updateClients(current, true);
+}
+
+std::vector<X11Properties::Strut> X11Workspace::struts(std::uint32_t screenWidth,
+                                                       std::uint32_t screenHeight) {
+    collectStruts();
+    return strutTable_.struts(screenWidth, screenHeight);
+}
+
+void X11Workspace::trackStruts(const std::vector<xcb_window_t>& added,
+                               const std::vector<xcb_window_t>& dropped) {
+    for (xcb_window_t w : added) {
+        selectWindowEvents(w);
+        strutsToRead_.insert(w);
+    }
+    for (xcb_window_t w : dropped) {
+        selectWindowEvents(w);
+        strutsToRead_.erase(w);
+    }
+}
+
+void X11Workspace::selectWindowEvents(xcb_window_t window) {
+    if (x_.xcb() == nullptr || window == 0) {
+        return;
+    }
+    std::uint32_t mask = 0;
+    if (strutTable_.tracks(window)) {
+        mask |= XCB_EVENT_MASK_PROPERTY_CHANGE;
+    }
+    if (window == wmWindow_) {
+        mask |= XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    }
+    // A window already gone answers with an error event, which is ignored.
+    xcb_change_window_attributes(x_.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+}
+
+void X11Workspace::requestStruts() {
+    if (x_.xcb() == nullptr) {
+        return;
+    }
+    if (rootChildrenDirty_) {
+        rootChildrenDirty_ = false;
+        std::vector<xcb_window_t> added, dropped;
+        strutTable_.replace(StrutTable::Mapped, mappedRootChildren(), added, dropped);
+        trackStruts(added, dropped);
+    }
+    if (strutsToRead_.empty()) {
+        return;
+    }
+    // The replies are taken when a snapshot needs them, so handling events
+    // never waits for them.
+    collectStruts();
+    const X11Connection::Atoms& a = x_.atoms();
+    for (xcb_window_t w : strutsToRead_) {
+        strutReads_.push_back({w, x_.requestProperty(w, a.netWmStrutPartial, 12),
+                               x_.requestProperty(w, a.netWmStrut, 4)});
+    }
+    strutsToRead_.clear();
+    xcb_flush(x_.xcb());
+}
+
+void X11Workspace::collectStruts() {
+    if (strutReads_.empty()) {
+        return;
+    }
+    x_.roundTrip();
+    for (const StrutRead& r : strutReads_) {
+        const auto partial = x_.takeProperty(r.partial);
+        const auto plain = x_.takeProperty(r.plain);
+        strutTable_.update(r.window, partial, plain);
+    }
+    strutReads_.clear();
 }
 
 void X11Workspace::post(std::function<void()> delivery) {

@@ -2,6 +2,7 @@
 
 #include "engine/ports/Workspace.h"
 #include "platform/x11/DesktopEntries.h"
+#include "platform/x11/StrutTable.h"
 #include "platform/x11/X11Connection.h"
 
 #include <QObject>
@@ -51,6 +52,9 @@ public:
     bool windowManagerPublishesAllowedActions() const { return wmAllowedActions_; }
     std::optional<Pid> pidOf(xcb_window_t window) const;
 
+    // The struts of the windows that may be docks, as last reported by events.
+    std::vector<X11Properties::Strut> struts(std::uint32_t screenWidth, std::uint32_t screenHeight);
+
 private:
     std::optional<std::pair<Pid, std::string>> ownIdentity_;
 
@@ -69,6 +73,13 @@ private:
     void detectWindowManager();
     void selectRootEvents();
     std::vector<xcb_window_t> currentTopLevels();
+    std::vector<xcb_window_t> mappedRootChildren();
+    void updateTopLevels();
+    void trackStruts(const std::vector<xcb_window_t>& added,
+                     const std::vector<xcb_window_t>& dropped);
+    void selectWindowEvents(xcb_window_t window);
+    void requestStruts();
+    void collectStruts();
     std::vector<std::optional<Client>> fetchClients(const std::vector<xcb_window_t>& windows);
     void updateClients(const std::vector<xcb_window_t>& current, bool reportNewWindows);
     void addClients(const std::vector<xcb_window_t>& windows, bool reportNewWindows);
@@ -92,6 +103,14 @@ private:
     std::set<xcb_window_t> unowned_; // top-levels of no known process
     std::map<Pid, Application> applications_;
     std::vector<Pid> applicationOrder_;
+    StrutTable strutTable_;
+    std::set<xcb_window_t> strutsToRead_;
+    struct StrutRead {
+        xcb_window_t window;
+        xcb_get_property_cookie_t partial, plain;
+    };
+    std::vector<StrutRead> strutReads_; // sent, replies not yet taken
+    bool rootChildrenDirty_ = false;
     std::deque<std::function<void()>> pending_;
     bool flushPosted_ = false;
 };
