@@ -127,7 +127,11 @@ TEST_F(AutostartTest, UnwritableFolderGivesTheSystemsMessage) {
     folder = program + "/autostart"; // under a regular file
     EXPECT_FALSE(item(program).registerMainApp(error));
     EXPECT_EQ(error, "Not a directory");
+    EXPECT_EQ(item(program).status(), LoginItemStatus::NotRegistered);
+}
 
+TEST_F(AutostartTest, ReadOnlyFolderGivesPermissionDenied) {
+    QString error;
     if (::geteuid() == 0) {
         GTEST_SKIP() << "permissions do not bind root";
     }
