@@ -171,10 +171,14 @@ point_at() {
 window=
 frame() {
   local out ext l=0 r=0 t=0 b=0
-  out=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || return 1
-  local X= Y= WIDTH= HEIGHT=
-  eval "$(grep -E '^(X|Y|WIDTH|HEIGHT)=-?[0-9]+$' <<<"$out")"
-  [[ -n $X && -n $Y && -n $WIDTH && -n $HEIGHT ]] || return 1
+  # xwininfo, not xdotool: xdotool's position of a framed window is off by the frame.
+  out=$(xwininfo -id "$window" 2>/dev/null) || return 1
+  local X Y WIDTH HEIGHT
+  X=$(awk '/Absolute upper-left X:/{print $NF}' <<<"$out")
+  Y=$(awk '/Absolute upper-left Y:/{print $NF}' <<<"$out")
+  WIDTH=$(awk '/^ *Width:/{print $NF}' <<<"$out")
+  HEIGHT=$(awk '/^ *Height:/{print $NF}' <<<"$out")
+  [[ $X =~ ^-?[0-9]+$ && $Y =~ ^-?[0-9]+$ && $WIDTH =~ ^[0-9]+$ && $HEIGHT =~ ^[0-9]+$ ]] || return 1
   ext=$(xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
   [[ $ext =~ ^([0-9]+),([0-9]+),([0-9]+),([0-9]+)$ ]] &&
     l=${BASH_REMATCH[1]} r=${BASH_REMATCH[2]} t=${BASH_REMATCH[3]} b=${BASH_REMATCH[4]}
