@@ -273,6 +273,10 @@ int main(int argc, char** argv) {
     std::filesystem::remove("/tmp/.X11-unix/X" + std::to_string(*fake)); // xtrace leaves it
     burst.terminate();
     clients.clear();
+    // The next burst's windows may reuse these ids; a window manager that has not
+    // yet let go of the old ones maps the new windows into their old, already
+    // placed frames, which then rightly stay where they are.
+    waitUntil([&] { return !x.clientWithClass("BenchBurst").has_value(); }, 30s);
 
     const Trace trace = parseTrace(logPath);
     std::set<uint32_t> burstSet(burstIds.begin(), burstIds.end());
