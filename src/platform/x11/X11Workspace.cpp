@@ -222,9 +222,9 @@ X11Workspace::fetchClients(const std::vector<xcb_window_t>& windows) {
         std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> queries;
         for (std::size_t i = 0; i < windows.size(); ++i) {
             if (clients[i] && !pids[i] && windows[i] != 0) {
-                const xcb_res_client_id_spec_t spec{windows[i],
-                                                    XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-                queries.emplace_back(i, xcb_res_query_client_ids(x_.xcb(), 1, &spec));
+                const xcb_res_client_id_spec_t query{windows[i],
+                                                     XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+                queries.emplace_back(i, xcb_res_query_client_ids(x_.xcb(), 1, &query));
             }
         }
         if (!queries.empty()) {
