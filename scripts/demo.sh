@@ -51,15 +51,8 @@ for tool in Xorg openbox trayer xterm xdotool xrandr import; do
   command -v "$tool" >/dev/null || fail "$tool is missing; run scripts/install-deps.sh"
 done
 
-# Polls a command until it succeeds or the deadline (seconds) passes.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.05
-  done
-}
+# shellcheck source=wait-for.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wait-for.sh"
 
 work=$(mktemp -d /tmp/tarnwick-demo.XXXXXX)
 pgroups=()

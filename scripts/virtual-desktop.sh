@@ -20,15 +20,8 @@ die() {
   exit 1
 }
 
-# Polls a command until it succeeds or the deadline (seconds) passes.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.05
-  done
-}
+# shellcheck source=wait-for.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wait-for.sh"
 
 # Free: no lock, and no socket that answers (a killed proxy can leave one behind).
 display_free() {
