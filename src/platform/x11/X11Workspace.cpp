@@ -241,8 +241,10 @@ X11Workspace::fetchClients(const std::vector<xcb_window_t>& windows) {
                  xcb_res_client_id_value_next(&it)) {
                 const std::uint32_t* v = xcb_res_client_id_value_value(it.data);
                 const int n = xcb_res_client_id_value_value_length(it.data);
-                ids.push_back({it.data->spec.client, it.data->spec.mask,
-                               std::vector<std::uint32_t>(v, v + std::max(n, 0))});
+                // The value begins with its client and mask (standard layout, first member).
+                const auto* id = reinterpret_cast<const xcb_res_client_id_spec_t*>(it.data);
+                ids.push_back(
+                    {id->client, id->mask, std::vector<std::uint32_t>(v, v + std::max(n, 0))});
             }
             pids[i] = X11Properties::pidFromClientIds(windows[i], ids);
         }
