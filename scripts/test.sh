@@ -4,6 +4,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The end-to-end tests start their own Xorg servers, which takes root.
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "test: run me as root" >&2; exit 1; }
+  echo "test: the end-to-end tests need root; running again with sudo"
+  exec sudo -- bash scripts/test.sh "$@"
+fi
+
+# Under sudo, the build folders stay the calling user's.
+if [ -n "${SUDO_UID:-}" ] && [ "${SUDO_UID}" != 0 ]; then
+  trap 'chown -R "$SUDO_UID:$SUDO_GID" build build-asan 2>/dev/null || true' EXIT
+fi
+
 bash scripts/install-deps.sh
 
 jobs=$(nproc)
