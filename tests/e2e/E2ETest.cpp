@@ -31,6 +31,7 @@ void E2ETest::SetUp() {
 }
 
 void E2ETest::TearDown() {
+    kept_.clear();
     headless_.reset();
     dock_.reset();
     x_.reset();
@@ -207,6 +208,14 @@ std::optional<std::string> E2ETest::waitForReport(const std::string& wmClass,
     if (!line)
         return std::nullopt;
     return line->substr(prefix.size());
+}
+
+void E2ETest::openMovedClient(const std::string& wmClass, int x, int y, int w, int h,
+                              const std::vector<std::string>& flags) {
+    Window window = openClient(wmClass, x, y, w, h, flags);
+    ASSERT_TRUE(waitManaged(window));
+    ASSERT_NO_FATAL_FAILURE(expectMoved(window));
+    kept_.push_back(std::move(window));
 }
 
 void E2ETest::expectMoved(const Window& window) {

@@ -56,6 +56,10 @@ protected:
     // Waits for the program's report on the window, then for its frame to settle
     // where the rule puts it for the current pointer.
     void expectMoved(const Window& window);
+    // openClient, waitManaged and expectMoved in one; the window stays open until
+    // the test ends, so that no later window reuses its id.
+    void openMovedClient(const std::string& wmClass, int x, int y, int w = 400, int h = 300,
+                         const std::vector<std::string>& flags = {});
     // Asserts the program did not report the window and its frame is where it was.
     // Only meaningful once a later window has been reported (the reports are in order).
     void expectUntouched(const Window& window);
@@ -69,6 +73,7 @@ protected:
     std::unique_ptr<XQuery> x_;
     std::unique_ptr<Process> dock_;
     std::unique_ptr<Process> headless_;
+    std::vector<Window> kept_;
     std::vector<Strut> struts_;
     std::pair<double, double> pointer_{0, 0};
 };

@@ -14,22 +14,16 @@ TEST_F(E2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) {
     ASSERT_NO_FATAL_FAILURE(expectMoved(xterm));
     screenshotIfAsked(xterm);
 
-    Window client = openClient("TwPlain", 300, 200, 500, 350);
-    ASSERT_TRUE(waitManaged(client));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(client));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwPlain", 300, 200, 500, 350));
 
     // Qt-style static gravity and a program-chosen position must still land by
     // the outer frame, with the size kept.
-    Window staticGravity =
-        openClient("TwStatic", 40, 600, 300, 200, {"--gravity", "static", "--position-hint", "p"});
-    ASSERT_TRUE(waitManaged(staticGravity));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(staticGravity));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwStatic", 40, 600, 300, 200,
+                                            {"--gravity", "static", "--position-hint", "p"}));
 
     // Back the other way, into the monitor that carries the dock.
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
-    Window back = openClient("TwBack", 2400, 300, 400, 300);
-    ASSERT_TRUE(waitManaged(back));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(back));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwBack", 2400, 300, 400, 300));
 }
 
 TEST_F(E2ETest, LeavesAloneWhatIsNotAMovableStandardWindow) {
@@ -57,9 +51,7 @@ TEST_F(E2ETest, LeavesAloneWhatIsNotAMovableStandardWindow) {
     }
 
     // A later window is reported only after every earlier one was handled.
-    Window sentinel = openClient("TwSentinel", 300, 300);
-    ASSERT_TRUE(waitManaged(sentinel));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(sentinel));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwSentinel", 300, 300));
     for (const Window& w : untouched)
         expectUntouched(w);
     EXPECT_TRUE(headless_->running());
@@ -73,9 +65,7 @@ TEST_F(E2ETest, LeavesAWindowOnThePointersOwnMonitor) {
     Window staticHome = openClient("TwStaticHome", 2000, 500, 300, 200, {"--gravity", "static"});
     ASSERT_TRUE(waitManaged(staticHome));
 
-    Window sentinel = openClient("TwSentinel", 100, 100);
-    ASSERT_TRUE(waitManaged(sentinel));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(sentinel));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwSentinel", 100, 100));
     expectUntouched(home);
     expectUntouched(staticHome);
     // What the other tests take as a window's first frame is where it really was.
@@ -101,37 +91,28 @@ TEST_F(E2ETest, ThreeMonitorsAnyPair) {
     int n = 0;
     for (const Case& c : cases) {
         ASSERT_NO_FATAL_FAILURE(pointAt(c.pointer));
-        Window w = openClient("TwThree" + std::to_string(n++), c.x, c.y, 500, 300);
-        ASSERT_TRUE(waitManaged(w));
-        ASSERT_NO_FATAL_FAILURE(expectMoved(w));
+        ASSERT_NO_FATAL_FAILURE(
+            openMovedClient("TwThree" + std::to_string(n++), c.x, c.y, 500, 300));
     }
 }
 
 TEST_F(E2ETest, PrimaryMonitorAwayFromTheRootOrigin) {
     ASSERT_NO_FATAL_FAILURE(startDesktop("1280x1024+0+0,1920x1080+1280+0*"));
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
-    Window fromPrimary = openClient("TwFromPrimary", 2200, 500, 600, 400);
-    ASSERT_TRUE(waitManaged(fromPrimary));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(fromPrimary));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwFromPrimary", 2200, 500, 600, 400));
 
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window toPrimary = openClient("TwToPrimary", 50, 300, 600, 400);
-    ASSERT_TRUE(waitManaged(toPrimary));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(toPrimary));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwToPrimary", 50, 300, 600, 400));
 }
 
 TEST_F(E2ETest, MonitorStackedAboveAnother) {
     // The primary is the lower one; its dock sits on its bottom edge.
     ASSERT_NO_FATAL_FAILURE(startDesktop("1920x1080+0+0,1600x900+160+1080*", Strut::Bottom));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window down = openClient("TwDown", 700, 300, 500, 400);
-    ASSERT_TRUE(waitManaged(down));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(down));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwDown", 700, 300, 500, 400));
 
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
-    Window up = openClient("TwUp", 200, 1500, 500, 400);
-    ASSERT_TRUE(waitManaged(up));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(up));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwUp", 200, 1500, 500, 400));
 }
 
 } // namespace

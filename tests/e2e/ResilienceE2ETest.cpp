@@ -16,9 +16,7 @@ TEST_F(E2ETest, FollowsAMonitorSwitchedOffBetweenTwoWindows) {
     desktop_->relayout("1600x900+0+0*,1280x1024+1600+0");
     ASSERT_TRUE(waitUntil([&] { return x_->rootSize().first == 2880; }, 10s));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window second = openClient("TwAfterOff", 200, 300, 500, 300);
-    ASSERT_TRUE(waitManaged(second));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(second));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwAfterOff", 200, 300, 500, 300));
 }
 
 TEST_F(E2ETest, PlacesEveryWindowOfABurst) {
@@ -75,9 +73,7 @@ TEST_F(E2ETest, SurvivesAWindowDestroyedRightAfterMapping) {
         ASSERT_TRUE(
             brief.process->waitForLine([](const std::string& l) { return l == "destroyed"; }, 10s));
     }
-    Window after = openClient("TwAfterBrief", 250, 250);
-    ASSERT_TRUE(waitManaged(after));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(after));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwAfterBrief", 250, 250));
     EXPECT_TRUE(headless_->running());
 }
 
@@ -108,9 +104,7 @@ TEST_F(E2ETest, OutlivesTheXServerAndReattachesToTheNextOne) {
     ASSERT_TRUE(headless_->waitForLine([](const std::string& l) { return l == "trusted 1"; }, 30s))
         << "tarnwick-headless did not re-attach";
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window after = openClient("TwAfterCrash", 200, 200);
-    ASSERT_TRUE(waitManaged(after));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(after));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwAfterCrash", 200, 200));
 }
 
 } // namespace
