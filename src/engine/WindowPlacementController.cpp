@@ -229,9 +229,19 @@ void WindowPlacementController::handleCreatedWindow(const AXElementRef& element)
     if (!value || ax.setAttributeValue(element, kAXPositionAttribute, *value) != kAXErrorSuccess) {
         return;
     }
-    if (onWindowMoved) {
-        onWindowMoved(application->localizedName.value_or(bundleIdentifier), target->name);
+    if (!onWindowMoved) {
+        return;
     }
+    // Only a move that was seen to happen is reported.
+    ax.whenAttributeApplied(element, kAXPositionAttribute,
+                            [weak = weak_from_this(),
+                             name = application->localizedName.value_or(bundleIdentifier),
+                             screen = target->name](bool applied) {
+                                const auto self = weak.lock();
+                                if (applied && self && self->onWindowMoved) {
+                                    self->onWindowMoved(name, screen);
+                                }
+                            });
 }
 
 bool WindowPlacementController::isMovableStandardWindow(const AXElementRef& element) {

@@ -243,6 +243,20 @@ TEST_F(PlacementTest, ReportsOnlySuccessfulWritesUnderTheBestName) {
     EXPECT_THAT(reports,
                 ElementsAre(std::pair<std::string, std::string>("org.example.nameless", "Second")));
 
+    // A write the windowing system accepted but did not carry out is no move.
+    reports.clear();
+    platform.accessibility.deferApplied = true;
+    auto refused = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
+    auto landed = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
+    createAndWait(refused);
+    createAndWait(landed);
+    ASSERT_EQ(platform.accessibility.pendingApplied.size(), 2U);
+    EXPECT_THAT(reports, IsEmpty());
+    platform.accessibility.pendingApplied[0](false);
+    platform.accessibility.pendingApplied[1](true);
+    EXPECT_EQ(reports.size(), 1U);
+    platform.accessibility.deferApplied = false;
+
     controller->onWindowMoved = nullptr;
     auto unreported = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
     createAndWait(unreported);

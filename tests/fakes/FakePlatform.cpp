@@ -160,6 +160,16 @@ AXError FakeAccessibility::getPid(const AXElementRef& element, Pid& pid) {
     return kAXErrorSuccess;
 }
 
+void FakeAccessibility::whenAttributeApplied(const AXElementRef& /*element*/,
+                                             const std::string& /*attribute*/,
+                                             std::function<void(bool)> done) {
+    if (deferApplied) {
+        pendingApplied.push_back(std::move(done));
+    } else {
+        done(true);
+    }
+}
+
 std::optional<AXValue> FakeAccessibility::valueCreate(const Point& point) {
     if (failValueCreate) {
         return std::nullopt;

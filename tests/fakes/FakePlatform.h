@@ -54,6 +54,9 @@ public:
     std::set<Pid> failObserverCreate;
     std::set<Pid> failAddNotification;
     bool failValueCreate = false;
+    // While set, accepted writes wait in pendingApplied for the test to settle them.
+    bool deferApplied = false;
+    std::vector<std::function<void(bool)>> pendingApplied;
 
     // Counters and a log of calls, in order ("read AXRole", "settable AXPosition",
     // "pid", "set AXPosition", "trusted").
@@ -81,6 +84,8 @@ public:
     AXError setAttributeValue(const AXElementRef& element, const std::string& attribute,
                               const AXValue& value) override;
     AXError getPid(const AXElementRef& element, Pid& pid) override;
+    void whenAttributeApplied(const AXElementRef& element, const std::string& attribute,
+                              std::function<void(bool)> done) override;
     std::optional<AXValue> valueCreate(const Point& point) override;
 
 private:

@@ -4,6 +4,7 @@
 #include "engine/ports/RunLoop.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,6 +107,17 @@ public:
     virtual AXError setAttributeValue(const AXElementRef& element, const std::string& attribute,
                                       const AXValue& value) = 0;
     virtual AXError getPid(const AXElementRef& element, Pid& pid) = 0;
+
+    // Calls done once, on the main thread, with whether a value that
+    // setAttributeValue accepted took effect. Where an accepted write has taken
+    // effect when it returns, that is at once; a windowing system that may still
+    // refuse or alter the request answers when it has seen the outcome.
+    virtual void whenAttributeApplied(const AXElementRef& element, const std::string& attribute,
+                                      std::function<void(bool applied)> done) {
+        (void)element;
+        (void)attribute;
+        done(true);
+    }
 
     // Wraps a point as a typed value; empty when the platform cannot.
     virtual std::optional<AXValue> valueCreate(const Point& point) = 0;
