@@ -139,6 +139,14 @@ void AppModel::setLaunchAtLogin(bool enabled) {
     updateLaunchAtLoginStatus();
 }
 
+void AppModel::openLoginItemSettings() {
+    ports_.loginItems.openSystemSettingsLoginItems();
+}
+
+void AppModel::requestAccessibilityPermission() {
+    (void)ports_.engine.accessibility.isProcessTrustedWithPrompt();
+}
+
 void AppModel::revealAccessibilitySettings() {
     if (!ports_.accessibilitySettingsURL.empty()) {
         (void)ports_.engine.workspace.openURL(ports_.accessibilitySettingsURL);

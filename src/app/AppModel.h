@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LoginItemService.h"
+#include "app/ports/LoginItemService.h"
 #include "engine/WindowPlacementController.h"
 
 #include <QList>
@@ -61,7 +61,12 @@ public:
     std::optional<QString> launchAtLoginError() const { return launchAtLoginError_; }
     bool isLaunchAtLoginRequested() const;
     void setLaunchAtLogin(bool enabled);
+    // Shows the place where the desktop manages programs started at login.
+    void openLoginItemSettings();
 
+    // Asks the platform to show its own permission prompt; a grant is seen
+    // by the next check.
+    void requestAccessibilityPermission();
     void revealAccessibilitySettings();
 
 signals:

@@ -2,8 +2,6 @@
 
 #include "app/AppModel.h"
 #include "app/L10n.h"
-#include "app/LoginItemService.h"
-#include "engine/ports/Accessibility.h"
 #include "ui/DecorativeIcon.h"
 #include "ui/Style.h"
 
@@ -33,9 +31,8 @@ QLabel* wrappedLabel(const QString& content, QWidget* parent) {
 
 } // namespace
 
-GeneralSettingsView::GeneralSettingsView(AppModel& model, Accessibility& accessibility,
-                                         LoginItemService& loginItems, QWidget* parent)
-    : QScrollArea(parent), model_(model), accessibility_(accessibility), loginItems_(loginItems) {
+GeneralSettingsView::GeneralSettingsView(AppModel& model, QWidget* parent)
+    : QScrollArea(parent), model_(model) {
     setObjectName(QStringLiteral("generalSettings"));
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
@@ -113,7 +110,7 @@ void GeneralSettingsView::buildLoginItem(QVBoxLayout& page) {
     auto* approvalButton = new QPushButton(text("loginItem.openSettings"), approvalNotice_);
     approvalButton->setObjectName(QStringLiteral("approvalButton"));
     connect(approvalButton, &QPushButton::clicked, this,
-            [this] { loginItems_.openSystemSettingsLoginItems(); });
+            [this] { model_.openLoginItemSettings(); });
     approvalRow->addWidget(approvalIcon, 0, Qt::AlignTop);
     approvalRow->addWidget(approvalText, 1);
     approvalRow->addWidget(approvalButton, 0, Qt::AlignTop);
@@ -158,7 +155,7 @@ void GeneralSettingsView::buildPermission(QVBoxLayout& page) {
     permissionButton_ = new QPushButton(text("permission.openSettings"), box);
     permissionButton_->setObjectName(QStringLiteral("permissionButton"));
     connect(permissionButton_, &QPushButton::clicked, this, [this] {
-        (void)accessibility_.isProcessTrustedWithPrompt();
+        model_.requestAccessibilityPermission();
         model_.revealAccessibilitySettings();
     });
     row->addWidget(permissionButton_, 0, Qt::AlignTop);

@@ -9,18 +9,15 @@ class QVBoxLayout;
 
 namespace tarnwick {
 
-class Accessibility;
 class AppModel;
 class DecorativeIcon;
-class LoginItemService;
 
 // The General tab: placement, login, permission, status and applications.
 // It keeps no state of its own; every model change is shown again.
 class GeneralSettingsView : public QScrollArea {
     Q_OBJECT
 public:
-    GeneralSettingsView(AppModel& model, Accessibility& accessibility, LoginItemService& loginItems,
-                        QWidget* parent = nullptr);
+    explicit GeneralSettingsView(AppModel& model, QWidget* parent = nullptr);
 
 private:
     QWidget* addSection(QVBoxLayout& page, const QString& headerKey, const QString& footerKey);
@@ -33,8 +30,6 @@ private:
     void refresh();
 
     AppModel& model_;
-    Accessibility& accessibility_;
-    LoginItemService& loginItems_;
 
     QCheckBox* placementSwitch_ = nullptr;
     QCheckBox* loginSwitch_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include "app/AppModel.h"
 #include "app/L10n.h"
-#include "engine/ports/Accessibility.h"
 #include "ui/Style.h"
 
 #include <QLabel>
@@ -11,8 +10,7 @@
 
 namespace tarnwick {
 
-MenuContent::MenuContent(AppModel& model, Accessibility& accessibility, QWidget* parent)
-    : QMenu(parent), model_(model) {
+MenuContent::MenuContent(AppModel& model, QWidget* parent) : QMenu(parent), model_(model) {
     placement_ = addAction(L10n::string(QStringLiteral("placement.toggle")));
     placement_->setObjectName(QStringLiteral("placementAction"));
     placement_->setCheckable(true);
@@ -23,7 +21,7 @@ MenuContent::MenuContent(AppModel& model, Accessibility& accessibility, QWidget*
     permission_->setObjectName(QStringLiteral("permissionAction"));
     // Only the prompt: the model notices a grant on its own next check.
     connect(permission_, &QAction::triggered, this,
-            [&accessibility] { (void)accessibility.isProcessTrustedWithPrompt(); });
+            [this] { model_.requestAccessibilityPermission(); });
 
     addSeparator();
 

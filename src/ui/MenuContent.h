@@ -8,7 +8,6 @@ class QWidgetAction;
 
 namespace tarnwick {
 
-class Accessibility;
 class AppModel;
 
 // The tray menu. Its entries stay the same objects for the whole run and are
@@ -16,7 +15,7 @@ class AppModel;
 class MenuContent : public QMenu {
     Q_OBJECT
 public:
-    MenuContent(AppModel& model, Accessibility& accessibility, QWidget* parent = nullptr);
+    explicit MenuContent(AppModel& model, QWidget* parent = nullptr);
 
     // The entries as the user sees them, top to bottom.
     QList<QAction*> visibleEntries() const;

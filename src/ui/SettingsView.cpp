@@ -7,9 +7,8 @@
 
 namespace tarnwick {
 
-SettingsView::SettingsView(AppModel& model, Accessibility& accessibility,
-                           LoginItemService& loginItems, QWidget* parent)
-    : QTabWidget(parent), general_(new GeneralSettingsView(model, accessibility, loginItems, this)),
+SettingsView::SettingsView(AppModel& model, QWidget* parent)
+    : QTabWidget(parent), general_(new GeneralSettingsView(model, this)),
       help_(new HelpView(this)) {
     setObjectName(QStringLiteral("settingsView"));
     setDocumentMode(true);

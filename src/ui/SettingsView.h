@@ -4,11 +4,9 @@
 
 namespace tarnwick {
 
-class Accessibility;
 class AppModel;
 class GeneralSettingsView;
 class HelpView;
-class LoginItemService;
 
 // The General and Help tabs, in a frame of fixed size whatever they hold.
 class SettingsView : public QTabWidget {
@@ -17,8 +15,7 @@ public:
     static constexpr int kWidth = 600;
     static constexpr int kHeight = 560;
 
-    SettingsView(AppModel& model, Accessibility& accessibility, LoginItemService& loginItems,
-                 QWidget* parent = nullptr);
+    explicit SettingsView(AppModel& model, QWidget* parent = nullptr);
 
     // What the window's title bar says while a tab is shown.
     QString navigationTitle() const;

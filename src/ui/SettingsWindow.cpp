@@ -11,10 +11,9 @@
 
 namespace tarnwick {
 
-SettingsWindow::SettingsWindow(AppModel& model, Accessibility& accessibility,
-                               LoginItemService& loginItems, QWidget* parent)
+SettingsWindow::SettingsWindow(AppModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window), notice_(new QWidget(this)), noticeText_(new QLabel(notice_)),
-      view_(new SettingsView(model, accessibility, loginItems, this)) {
+      view_(new SettingsView(model, this)) {
     setObjectName(QStringLiteral("settingsWindow"));
 
     notice_->setObjectName(QStringLiteral("notice"));

@@ -6,9 +6,7 @@ class QLabel;
 
 namespace tarnwick {
 
-class Accessibility;
 class AppModel;
-class LoginItemService;
 class SettingsView;
 
 // The one settings window: the tabs, and above them a notice when there is
@@ -16,8 +14,7 @@ class SettingsView;
 class SettingsWindow : public QWidget {
     Q_OBJECT
 public:
-    SettingsWindow(AppModel& model, Accessibility& accessibility, LoginItemService& loginItems,
-                   QWidget* parent = nullptr);
+    explicit SettingsWindow(AppModel& model, QWidget* parent = nullptr);
 
     SettingsView* view() const { return view_; }
 

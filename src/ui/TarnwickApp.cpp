@@ -15,12 +15,11 @@ namespace tarnwick {
 
 TarnwickApp::TarnwickApp(const AppPorts& ports, Preferences& preferences,
                          TrayAvailability trayAvailable, QObject* parent)
-    : QObject(parent), accessibility_(ports.engine.accessibility), loginItems_(ports.loginItems),
+    : QObject(parent),
       trayAvailable_(trayAvailable ? std::move(trayAvailable)
                                    : TrayAvailability(&QSystemTrayIcon::isSystemTrayAvailable)),
       model_(std::make_unique<AppModel>(ports, preferences)),
-      menu_(std::make_unique<MenuContent>(*model_, accessibility_)),
-      tray_(std::make_unique<QSystemTrayIcon>()) {
+      menu_(std::make_unique<MenuContent>(*model_)), tray_(std::make_unique<QSystemTrayIcon>()) {
     connect(menu_.get(), &MenuContent::aboutRequested, this, &TarnwickApp::openAbout);
     connect(menu_.get(), &MenuContent::settingsRequested, this, &TarnwickApp::openSettings);
     connect(menu_.get(), &MenuContent::quitRequested, qApp, &QCoreApplication::quit,
@@ -53,7 +52,7 @@ void TarnwickApp::start() {
 
 void TarnwickApp::openSettings() {
     if (!settings_) {
-        settings_ = std::make_unique<SettingsWindow>(*model_, accessibility_, loginItems_);
+        settings_ = std::make_unique<SettingsWindow>(*model_);
         settings_->setWindowIcon(Icons::application());
         settings_->addAction(menu_->settingsAction());
         settings_->addAction(menu_->quitAction());

@@ -44,8 +44,6 @@ public:
 private:
     void showWindow(QWidget& window);
 
-    Accessibility& accessibility_;
-    LoginItemService& loginItems_;
     TrayAvailability trayAvailable_;
     // Declared in the order of need: the windows and the menu go before the model.
     std::unique_ptr<AppModel> model_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LoginItemService.h"
+#include "app/ports/LoginItemService.h"
 
 #include <QString>
 
