@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-svg-dev libqt6svg6
-  libxcb1-dev libxcb-randr0-dev libxcb-res0-dev libxcb-ewmh-dev libxcb-icccm4-dev
+  libxcb1-dev libxcb-randr0-dev libxcb-res0-dev libxcb-icccm4-dev
   libxcb-xinerama0-dev
   libgtest-dev libgmock-dev googletest
   # run

@@ -1,6 +1,7 @@
 #include "platform/x11/ScreenLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tarnwick::ScreenLayout {
 
@@ -28,10 +29,63 @@ Rect visibleArea(const Monitor& m, std::span<const X11Properties::Strut> struts,
             maxY = std::min(maxY, std::max<std::int64_t>(sh - s.bottom, my));
         }
     }
-    // Struts from opposite sides may overlap; the visible area then has no extent.
+    if (maxX <= minX || maxY <= minY) {
+        return monitorRect(m);
+    }
     return Rect(static_cast<double>(minX), static_cast<double>(minY),
-                static_cast<double>(std::max<std::int64_t>(maxX - minX, 0)),
-                static_cast<double>(std::max<std::int64_t>(maxY - minY, 0)));
+                static_cast<double>(maxX - minX), static_cast<double>(maxY - minY));
+}
+
+std::vector<X11Properties::Strut> unexplainedWorkArea(const Rect& workArea,
+                                                      std::span<const X11Properties::Strut> struts,
+                                                      std::uint32_t screenWidth,
+                                                      std::uint32_t screenHeight) {
+    const double sw = screenWidth, sh = screenHeight;
+    const Rect wa = rectStandardize(workArea);
+    if (wa.size.width <= 0 || wa.size.height <= 0 || wa.origin.x < 0 || wa.origin.y < 0 ||
+        wa.origin.x + wa.size.width > sw || wa.origin.y + wa.size.height > sh) {
+        return {};
+    }
+    const auto inset = [](double v) { return static_cast<std::uint32_t>(std::lround(v)); };
+    const std::uint32_t left = inset(wa.origin.x), top = inset(wa.origin.y);
+    const std::uint32_t right = inset(sw - wa.origin.x - wa.size.width);
+    const std::uint32_t bottom = inset(sh - wa.origin.y - wa.size.height);
+    std::uint32_t maxLeft = 0, maxRight = 0, maxTop = 0, maxBottom = 0;
+    for (const auto& s : struts) {
+        maxLeft = std::max(maxLeft, s.left);
+        maxRight = std::max(maxRight, s.right);
+        maxTop = std::max(maxTop, s.top);
+        maxBottom = std::max(maxBottom, s.bottom);
+    }
+    const std::uint32_t lastX = screenWidth - 1, lastY = screenHeight - 1;
+    std::vector<X11Properties::Strut> result;
+    if (left > maxLeft) {
+        result.push_back({.left = left, .leftEndY = lastY});
+    }
+    if (right > maxRight) {
+        result.push_back({.right = right, .rightEndY = lastY});
+    }
+    if (top > maxTop) {
+        result.push_back({.top = top, .topEndX = lastX});
+    }
+    if (bottom > maxBottom) {
+        result.push_back({.bottom = bottom, .bottomEndX = lastX});
+    }
+    return result;
+}
+
+Rect visibleFrame(const Point& clientOrigin, double width, double height, double border,
+                  const X11Properties::FrameExtents& managerFrame,
+                  const X11Properties::FrameExtents& clientShadow) {
+    const auto& f = managerFrame;
+    Rect outer(clientOrigin.x - border - f.left, clientOrigin.y - border - f.top,
+               width + 2 * border + f.left + f.right, height + 2 * border + f.top + f.bottom);
+    const auto& s = clientShadow;
+    if (double(s.left) + s.right >= width || double(s.top) + s.bottom >= height) {
+        return outer;
+    }
+    return Rect(outer.origin.x + s.left, outer.origin.y + s.top,
+                outer.size.width - s.left - s.right, outer.size.height - s.top - s.bottom);
 }
 
 Rect monitorRect(const Monitor& m) {

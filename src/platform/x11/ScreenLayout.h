@@ -26,9 +26,25 @@ namespace ScreenLayout {
 
 // The monitor's rectangle less the struts that reach into it, in root coordinates.
 // Struts are measured from the X screen's edges; a partial strut counts only
-// where its range crosses the monitor.
+// where its range crosses the monitor. Struts that would leave nothing (a broken
+// panel) leave the whole monitor.
 Rect visibleArea(const Monitor& monitor, std::span<const X11Properties::Strut> struts,
                  std::uint32_t screenWidth, std::uint32_t screenHeight);
+
+// The room _NET_WORKAREA reserves at the X screen's edges that no strut
+// explains (a panel that publishes none), as struts spanning those edges.
+std::vector<X11Properties::Strut> unexplainedWorkArea(const Rect& workArea,
+                                                      std::span<const X11Properties::Strut> struts,
+                                                      std::uint32_t screenWidth,
+                                                      std::uint32_t screenHeight);
+
+// What the user sees as a window, in root coordinates: the client window (its
+// inside's root origin, size and border) widened by the manager's frame and
+// narrowed by the shadow margins a client draws itself (_GTK_FRAME_EXTENTS),
+// which count only when they leave some window.
+Rect visibleFrame(const Point& clientOrigin, double width, double height, double border,
+                  const X11Properties::FrameExtents& managerFrame,
+                  const X11Properties::FrameExtents& clientShadow);
 
 Rect monitorRect(const Monitor& monitor);
 Rect globalFromRoot(const Rect& root, const Monitor& primary);

@@ -1,5 +1,8 @@
 #include "platform/x11/X11Accessibility.h"
 
+#include "platform/x11/Ewmh.h"
+#include "platform/x11/X11Log.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -21,10 +24,7 @@ public:
 };
 
 constexpr std::uint32_t kWmStateIconic = 3;
-// _NET_MOVERESIZE_WINDOW flags: NorthWest gravity, x and y only, from a pager-like tool.
-constexpr std::uint32_t kGravityNorthWest = 1;
-constexpr std::uint32_t kMoveXY = (1u << 8) | (1u << 9);
-constexpr std::uint32_t kSourceOther = 2u << 12;
+constexpr int kMaxFrameDepth = 8;
 
 bool contains(const std::optional<std::vector<std::uint32_t>>& list, std::uint32_t atom) {
     return list && atom != 0 && std::find(list->begin(), list->end(), atom) != list->end();
@@ -96,8 +96,6 @@ RunLoopSourceRef X11Accessibility::observerGetRunLoopSource(const AXObserverRef&
 }
 
 void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window) {
-    const AXElementRef element =
-        std::make_shared<X11Element>(X11Element::Kind::Window, pid, window, x_.generation());
     std::vector<AXObserverRef> targets;
     for (const auto& weak : observers_) {
         if (auto o = weak.lock()) {
@@ -107,6 +105,13 @@ void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window) {
             }
         }
     }
+    if (targets.empty()) {
+        return;
+    }
+    // The frame is found now, well before the window is handled, so that
+    // handling it costs no further wait.
+    const AXElementRef element = std::make_shared<X11Element>(X11Element::Kind::Window, pid, window,
+                                                              x_.generation(), topLevel(window));
     for (const AXObserverRef& o : targets) {
         const auto* x11 = static_cast<const X11Observer*>(o.get());
         // A callback may remove its own source; it then hears nothing more.
@@ -118,6 +123,27 @@ void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window) {
             x11->callback(o, element, r.notification, r.refcon);
         }
     }
+}
+
+xcb_window_t X11Accessibility::topLevel(xcb_window_t window) {
+    xcb_connection_t* c = x_.xcb();
+    xcb_window_t w = window;
+    for (int depth = 0; c != nullptr && depth < kMaxFrameDepth; ++depth) {
+        auto tree = x_.reply<xcb_query_tree_reply_t>(xcb_query_tree_reply, xcb_query_tree(c, w));
+        if (!tree || tree->parent == 0) {
+            return window;
+        }
+        if (tree->parent == tree->root) {
+            return w;
+        }
+        w = tree->parent;
+    }
+    return window;
+}
+
+void X11Accessibility::connectionLost() {
+    moves_.clear();
+    cachedTurn_ = 0;
 }
 
 const X11Element* X11Accessibility::liveElement(const AXElementRef& element) const {
@@ -152,9 +178,9 @@ std::optional<X11Accessibility::WindowFacts> X11Accessibility::facts(const X11El
     const auto state = x_.requestProperty(w, a.netWmState, 64);
     const auto wmState = x_.requestProperty(w, a.wmState, 2);
     const auto extents = x_.requestProperty(w, a.netFrameExtents, 4);
+    const auto shadow = x_.requestProperty(w, a.gtkFrameExtents, 4);
     const auto actions = x_.requestProperty(w, a.netWmAllowedActions, 64);
     const auto monitors = displays_.sendMonitorRequest();
-    x_.roundTrip();
     auto g = x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply, geometry);
     displays_.takeSnapshot(monitors);
     auto t =
@@ -164,6 +190,7 @@ std::optional<X11Accessibility::WindowFacts> X11Accessibility::facts(const X11El
     const auto stateP = x_.takeProperty(state);
     const auto wmStateP = x_.takeProperty(wmState);
     const auto extentsP = x_.takeProperty(extents);
+    const auto shadowP = x_.takeProperty(shadow);
     const auto actionsP = x_.takeProperty(actions);
 
     std::optional<WindowFacts> result;
@@ -178,16 +205,25 @@ std::optional<X11Accessibility::WindowFacts> X11Accessibility::facts(const X11El
         f.minimized = contains(states, a.stateHidden) ||
                       X11Properties::wmState(*wmStateP, a.wmState) == kWmStateIconic;
         f.fullScreen = contains(states, a.stateFullscreen);
+        int held = 0;
+        for (xcb_atom_t m : {a.stateMaximizedVert, a.stateMaximizedHorz}) {
+            if (contains(states, m)) {
+                f.maximized[held++] = m;
+            }
+        }
         const auto allowed = X11Properties::atoms(*actionsP);
         f.movable = allowed ? contains(allowed, a.actionMove)
                             : !workspace_.windowManagerPublishesAllowedActions();
         // _NET_FRAME_EXTENTS may not be set yet; the frame then counts as none.
         const auto frame =
             X11Properties::frameExtents(*extentsP).value_or(X11Properties::FrameExtents{});
-        const double border = g->border_width;
-        f.outerFrame = Rect(t->dst_x - border - frame.left, t->dst_y - border - frame.top,
-                            g->width + 2 * border + frame.left + frame.right,
-                            g->height + 2 * border + frame.top + frame.bottom);
+        if (shadowP) {
+            f.shadow =
+                X11Properties::frameExtents(*shadowP).value_or(X11Properties::FrameExtents{});
+        }
+        f.visibleFrame =
+            ScreenLayout::visibleFrame(Point{double(t->dst_x), double(t->dst_y)}, g->width,
+                                       g->height, g->border_width, frame, f.shadow);
         f.primary = displays_.primaryMonitor();
         result = f;
     }
@@ -246,9 +282,9 @@ AXError X11Accessibility::copyAttributeValue(const AXElementRef& element,
         if (!f->primary) {
             return kAXErrorCannotComplete;
         }
-        value = AXValue::point(ScreenLayout::axFromRoot(f->outerFrame.origin, *f->primary));
+        value = AXValue::point(ScreenLayout::axFromRoot(f->visibleFrame.origin, *f->primary));
     } else {
-        value = AXValue::size(f->outerFrame.size);
+        value = AXValue::size(f->visibleFrame.size);
     }
     return kAXErrorSuccess;
 }
@@ -285,56 +321,78 @@ AXError X11Accessibility::setAttributeValue(const AXElementRef& element,
         !std::isfinite(target->y)) {
         return kAXErrorIllegalArgument;
     }
-    xcb_connection_t* c = x_.xcb();
-    // The window must still exist; the primary monitor's corner is the one the
-    // caller's reads of this turn saw.
-    const auto geometry = xcb_get_geometry(c, e->window);
-    const bool needsMonitors = displays_.needsSnapshot();
-    X11Displays::MonitorRequest monitors;
-    if (needsMonitors) {
-        monitors = displays_.sendMonitorRequest();
-    }
-    x_.roundTrip();
-    auto g = x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply, geometry);
-    if (needsMonitors) {
-        displays_.takeSnapshot(monitors);
-    }
-    if (!g) {
+    // The reads of this handling saw the window and the primary monitor's corner.
+    const auto f = facts(*e);
+    if (!f) {
         return kAXErrorInvalidUIElement;
     }
-    const auto primary = displays_.primaryMonitor();
-    if (!primary) {
+    if (!f->primary) {
         return kAXErrorCannotComplete;
     }
-    const Point root = ScreenLayout::rootFromAX(*target, *primary);
-    const std::int32_t x = toCoordinate(root.x);
-    const std::int32_t y = toCoordinate(root.y);
-    xcb_void_cookie_t cookie;
-    if (workspace_.hasWindowManager()) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = e->window;
-        message.type = x_.atoms().netMoveresizeWindow;
-        message.data.data32[0] = kGravityNorthWest | kMoveXY | kSourceOther;
-        message.data.data32[1] = static_cast<std::uint32_t>(x);
-        message.data.data32[2] = static_cast<std::uint32_t>(y);
-        cookie = xcb_send_event_checked(c, 0, x_.root(),
-                                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT |
-                                            XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                                        reinterpret_cast<const char*>(&message));
-    } else {
+    const Point root = ScreenLayout::rootFromAX(*target, *f->primary);
+    const auto monitor = displays_.monitorAt(root);
+    if (!monitor) {
+        qCInfo(lcX11) << "no monitor at" << root.x << root.y << "for window" << Qt::hex
+                      << e->window;
+        return kAXErrorIllegalArgument;
+    }
+    // The request places the frame's corner; the visible frame starts inside
+    // the client's own shadow.
+    const std::int32_t x = toCoordinate(root.x - f->shadow.left);
+    const std::int32_t y = toCoordinate(root.y - f->shadow.top);
+    const xcb_window_t window = e->window;
+    const WindowFacts sent = *f;
+    const std::uint64_t generation = x_.generation();
+    auto send = [this, window, x, y, sent, generation] {
+        if (x_.xcb() != nullptr && x_.generation() == generation) {
+            sendMove(window, x, y, sent);
+        }
+    };
+    send();
+    moves_.track(e->frame, ScreenLayout::monitorRect(*monitor), send);
+    cachedTurn_ = 0; // the frame is moving
+    return kAXErrorSuccess;
+}
+
+void X11Accessibility::sendMove(xcb_window_t window, std::int32_t x, std::int32_t y,
+                                const WindowFacts& f) {
+    xcb_connection_t* c = x_.xcb();
+    const X11Connection::Atoms& a = x_.atoms();
+    if (!workspace_.hasWindowManager()) {
         const std::uint32_t values[] = {static_cast<std::uint32_t>(x),
                                         static_cast<std::uint32_t>(y)};
-        cookie = xcb_configure_window_checked(c, e->window,
-                                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+        xcb_configure_window(c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+        xcb_flush(c);
+        return;
     }
-    x_.roundTrip();
-    if (!x_.check(cookie)) {
-        return kAXErrorCannotComplete;
+    // Managers drop or distort moves of a maximized window: it is restored,
+    // moved, and maximized again where it now is.
+    const bool maximized = f.maximized[0] != 0;
+    if (maximized) {
+        Ewmh::send(c, x_.root(),
+                   Ewmh::changeState(window, a.netWmState, Ewmh::StateAction::Remove,
+                                     f.maximized[0], f.maximized[1]));
     }
-    cachedTurn_ = 0; // the frame has moved
-    return kAXErrorSuccess;
+    Ewmh::send(c, x_.root(), Ewmh::moveWindow(window, a.netMoveresizeWindow, x, y));
+    if (maximized) {
+        Ewmh::send(c, x_.root(),
+                   Ewmh::changeState(window, a.netWmState, Ewmh::StateAction::Add, f.maximized[0],
+                                     f.maximized[1]));
+    }
+    xcb_flush(c);
+    qCDebug(lcX11) << "asked the window manager to move window" << Qt::hex << window << Qt::dec
+                   << "to" << x << y << (maximized ? "(maximized)" : "");
+}
+
+void X11Accessibility::whenAttributeApplied(const AXElementRef& element,
+                                            const std::string& attribute,
+                                            std::function<void(bool applied)> done) {
+    const X11Element* e = liveElement(element);
+    if (e == nullptr || e->kind != X11Element::Kind::Window || attribute != kAXPositionAttribute) {
+        done(false);
+        return;
+    }
+    moves_.whenSettled(e->frame, std::move(done));
 }
 
 AXError X11Accessibility::getPid(const AXElementRef& element, Pid& pid) {

@@ -3,6 +3,7 @@
 #include "engine/ports/Accessibility.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Displays.h"
+#include "platform/x11/X11MoveTracker.h"
 #include "platform/x11/X11RunLoop.h"
 #include "platform/x11/X11Workspace.h"
 
@@ -18,12 +19,13 @@ namespace tarnwick {
 class X11Element : public AXElement {
 public:
     enum class Kind { Application, Window };
-    X11Element(Kind k, Pid p, xcb_window_t w, std::uint64_t g)
-        : kind(k), pid(p), window(w), generation(g) {}
+    X11Element(Kind k, Pid p, xcb_window_t w, std::uint64_t g, xcb_window_t f = 0)
+        : kind(k), pid(p), window(w), generation(g), frame(f != 0 ? f : w) {}
     const Kind kind;
     const Pid pid;
     const xcb_window_t window;
     const std::uint64_t generation; // of the connection the window id belongs to
+    const xcb_window_t frame;       // the root's child that holds the window
 };
 
 // Accessibility on X: windows are read through their EWMH/ICCCM properties and
@@ -37,6 +39,8 @@ public:
 
     // Hands a new window to every observer of its process whose source is added.
     void deliverWindowCreated(Pid pid, xcb_window_t window);
+    void handleEvent(const xcb_generic_event_t& event) { moves_.handleEvent(event); }
+    void connectionLost();
 
     bool isProcessTrusted() override;
     bool isProcessTrustedWithPrompt() override;
@@ -52,6 +56,9 @@ public:
     AXError setAttributeValue(const AXElementRef& element, const std::string& attribute,
                               const AXValue& value) override;
     AXError getPid(const AXElementRef& element, Pid& pid) override;
+    // True once the window's frame was seen on the monitor it was sent to.
+    void whenAttributeApplied(const AXElementRef& element, const std::string& attribute,
+                              std::function<void(bool applied)> done) override;
     std::optional<AXValue> valueCreate(const Point& point) override;
 
 private:
@@ -61,11 +68,15 @@ private:
         bool minimized = false;
         bool fullScreen = false;
         bool movable = false;
-        Rect outerFrame; // root coordinates, with the window manager's frame
+        xcb_atom_t maximized[2] = {0, 0};   // the _NET_WM_STATE_MAXIMIZED_* it holds
+        Rect visibleFrame;                  // root coordinates
+        X11Properties::FrameExtents shadow; // drawn by the client inside its window
         std::optional<Monitor> primary;
     };
     const X11Element* liveElement(const AXElementRef& element) const;
     std::optional<WindowFacts> facts(const X11Element& window);
+    xcb_window_t topLevel(xcb_window_t window);
+    void sendMove(xcb_window_t window, std::int32_t x, std::int32_t y, const WindowFacts& f);
 
     X11Connection& x_;
     X11Workspace& workspace_;
@@ -73,6 +84,7 @@ private:
     X11RunLoop& runLoop_;
     std::function<bool()> trustTest_, trustPrompt_;
     std::vector<std::weak_ptr<AXObserver>> observers_;
+    X11MoveTracker moves_;
 
     // Facts stay valid for the connection's turn, so that the reads of one
     // handling cost one round trip.

@@ -76,7 +76,12 @@ void X11Connection::internAtoms() {
         {"_NET_WM_STATE_HIDDEN", &Atoms::stateHidden},
         {"_NET_WM_STATE_FULLSCREEN", &Atoms::stateFullscreen},
         {"_NET_WM_STATE_SKIP_TASKBAR", &Atoms::stateSkipTaskbar},
+        {"_NET_WM_STATE_MAXIMIZED_VERT", &Atoms::stateMaximizedVert},
+        {"_NET_WM_STATE_MAXIMIZED_HORZ", &Atoms::stateMaximizedHorz},
         {"_NET_FRAME_EXTENTS", &Atoms::netFrameExtents},
+        {"_GTK_FRAME_EXTENTS", &Atoms::gtkFrameExtents},
+        {"_NET_WORKAREA", &Atoms::netWorkarea},
+        {"_NET_CURRENT_DESKTOP", &Atoms::netCurrentDesktop},
         {"_NET_WM_ALLOWED_ACTIONS", &Atoms::netWmAllowedActions},
         {"_NET_WM_ACTION_MOVE", &Atoms::actionMove},
         {"_NET_MOVERESIZE_WINDOW", &Atoms::netMoveresizeWindow},
@@ -95,7 +100,6 @@ void X11Connection::internAtoms() {
         cookies[i] = xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(kNames[i].name)),
                                      kNames[i].name);
     }
-    roundTrip();
     atoms_ = Atoms{};
     for (std::size_t i = 0; i < std::size(kNames); ++i) {
         if (auto r = reply<xcb_intern_atom_reply_t>(xcb_intern_atom_reply, cookies[i])) {
@@ -106,11 +110,15 @@ void X11Connection::internAtoms() {
 
 void X11Connection::queryExtensions() {
     randr15_ = xinerama_ = res_ = false;
+    randrEventBase_ = 0;
     const auto present = [this](xcb_extension_t* ext) {
         const xcb_query_extension_reply_t* data = xcb_get_extension_data(c_, ext);
         return data != nullptr && data->present != 0;
     };
     const bool randr = present(&xcb_randr_id);
+    if (randr) {
+        randrEventBase_ = xcb_get_extension_data(c_, &xcb_randr_id)->first_event;
+    }
     const bool res = present(&xcb_res_id);
     xinerama_ = present(&xcb_xinerama_id);
     xcb_randr_query_version_cookie_t rv{};
@@ -121,7 +129,6 @@ void X11Connection::queryExtensions() {
     if (res) {
         sv = xcb_res_query_version(c_, 1, 2);
     }
-    roundTrip();
     if (randr) {
         if (auto r = reply<xcb_randr_query_version_reply_t>(xcb_randr_query_version_reply, rv)) {
             randr15_ = r->major_version > 1 || (r->major_version == 1 && r->minor_version >= 5);
@@ -178,7 +185,6 @@ bool X11Connection::check(xcb_void_cookie_t cookie) {
     if (c_ == nullptr) {
         return false;
     }
-    ++stats_.replies;
     xcb_generic_error_t* error = xcb_request_check(c_, cookie);
     const bool ok = error == nullptr && xcb_connection_has_error(c_) == 0;
     std::free(error);

@@ -29,16 +29,12 @@ public:
         xcb_atom_t netSupportingWmCheck = 0, netSupported = 0, netClientList = 0, netWmPid = 0,
                    netWmWindowType = 0, typeNormal = 0, typeDialog = 0, typeUtility = 0,
                    typeToolbar = 0, typeMenu = 0, typeSplash = 0, netWmState = 0, stateHidden = 0,
-                   stateFullscreen = 0, stateSkipTaskbar = 0, netFrameExtents = 0,
-                   netWmAllowedActions = 0, actionMove = 0, netMoveresizeWindow = 0, netWmStrut = 0,
-                   netWmStrutPartial = 0, utf8String = 0, gtkApplicationId = 0, kdeDesktopFile = 0,
-                   wmState = 0, edid = 0, edidData = 0, edidDdc = 0;
-    };
-
-    // Requests and round trips since the program started, for measurements.
-    struct Stats {
-        std::uint64_t roundTrips = 0;
-        std::uint64_t replies = 0;
+                   stateFullscreen = 0, stateSkipTaskbar = 0, stateMaximizedVert = 0,
+                   stateMaximizedHorz = 0, netFrameExtents = 0, gtkFrameExtents = 0,
+                   netWorkarea = 0, netCurrentDesktop = 0, netWmAllowedActions = 0, actionMove = 0,
+                   netMoveresizeWindow = 0, netWmStrut = 0, netWmStrutPartial = 0, utf8String = 0,
+                   gtkApplicationId = 0, kdeDesktopFile = 0, wmState = 0, edid = 0, edidData = 0,
+                   edidDdc = 0;
     };
 
     explicit X11Connection(QObject* parent = nullptr);
@@ -58,6 +54,8 @@ public:
     bool hasRandr15() const { return randr15_; }
     bool hasXinerama() const { return xinerama_; }
     bool hasRes() const { return res_; }
+    // The first event code of RandR; 0 without it.
+    std::uint8_t randrEventBase() const { return randrEventBase_; }
 
     xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
                                               std::uint32_t maxItems = 1024);
@@ -65,13 +63,12 @@ public:
     // when it is not set.
     std::optional<X11Properties::RawProperty> takeProperty(xcb_get_property_cookie_t cookie);
 
-    // Waits for a reply, counting it; null on any error.
+    // Waits for a reply; null on any error.
     template <typename Reply, typename Cookie, typename Fn>
     XcbPtr<Reply> reply(Fn fn, Cookie cookie) {
         if (c_ == nullptr) {
             return nullptr;
         }
-        ++stats_.replies;
         xcb_generic_error_t* error = nullptr;
         XcbPtr<Reply> r(fn(c_, cookie, &error));
         std::free(error);
@@ -81,14 +78,10 @@ public:
     // True when a checked request went through without an error.
     bool check(xcb_void_cookie_t cookie);
 
-    // Marks the start of collecting the replies of one pipelined batch.
-    void roundTrip() { ++stats_.roundTrips; }
-
     // Replies may be reused while the turn they were read in lasts: until control
     // returns to the event loop, events arrive, or a reader starts anew.
     std::uint64_t turn();
     void endTurn() { ++turn_; }
-    const Stats& stats() const { return stats_; }
 
     std::function<void(const xcb_generic_event_t& event)> onEvent;
     std::function<void()> onEventsProcessed;
@@ -109,12 +102,12 @@ private:
     Atoms atoms_;
     std::uint64_t generation_ = 0;
     bool randr15_ = false, xinerama_ = false, res_ = false;
+    std::uint8_t randrEventBase_ = 0;
     QSocketNotifier* notifier_ = nullptr;
     bool processing_ = false;
     bool drainPosted_ = false;
     std::uint64_t turn_ = 1;
     bool turnEndPosted_ = false;
-    Stats stats_;
 };
 
 } // namespace tarnwick

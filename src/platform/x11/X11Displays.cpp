@@ -1,6 +1,7 @@
 #include "platform/x11/X11Displays.h"
 
 #include "platform/x11/Edid.h"
+#include "platform/x11/X11Log.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,26 @@ namespace tarnwick {
 namespace {
 constexpr std::uint32_t kMaxEdidLongs = 8192; // 32 KiB, beyond any real EDID
 } // namespace
+
+void X11Displays::attach() {
+    names_.clear();
+    snapshotTurn_ = 0;
+    if (x_.hasRandr15()) {
+        xcb_randr_select_input(
+            x_.xcb(), x_.root(),
+            XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+                XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
+    }
+}
+
+void X11Displays::handleEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t base = x_.randrEventBase();
+    const std::uint8_t type = event.response_type & 0x7F;
+    if (base != 0 &&
+        (type == base + XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == base + XCB_RANDR_NOTIFY)) {
+        names_.clear();
+    }
+}
 
 X11Displays::MonitorRequest X11Displays::sendMonitorRequest() {
     MonitorRequest r;
@@ -29,6 +50,8 @@ X11Displays::MonitorRequest X11Displays::sendMonitorRequest() {
         r.xinerama = true;
     }
     r.pointer = xcb_query_pointer(c, x_.root());
+    r.workArea = x_.requestProperty(x_.root(), x_.atoms().netWorkarea, 4 * 64);
+    r.desktop = x_.requestProperty(x_.root(), x_.atoms().netCurrentDesktop, 1);
     return r;
 }
 
@@ -50,7 +73,6 @@ void X11Displays::takeSnapshot(const MonitorRequest& request) {
 X11Displays::Snapshot& X11Displays::snapshot() {
     if (needsSnapshot()) {
         const MonitorRequest request = sendMonitorRequest();
-        x_.roundTrip();
         takeSnapshot(request);
     }
     return snapshot_;
@@ -62,6 +84,18 @@ std::optional<Monitor> X11Displays::primaryMonitor() {
         return std::nullopt;
     }
     return s.list->monitors.front();
+}
+
+std::optional<Monitor> X11Displays::monitorAt(const Point& root) {
+    const Snapshot& s = snapshot();
+    if (s.list) {
+        for (const Monitor& m : s.list->monitors) {
+            if (rectContainsPoint(ScreenLayout::monitorRect(m), root)) {
+                return m;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<X11Displays::MonitorList>
@@ -81,10 +115,16 @@ X11Displays::collectMonitors(const MonitorRequest& request) {
         heads = x_.reply<xcb_xinerama_query_screens_reply_t>(xcb_xinerama_query_screens_reply,
                                                              request.heads);
     }
+    const auto workArea = x_.takeProperty(request.workArea);
+    const auto desktop = x_.takeProperty(request.desktop);
     if (!geometry) {
         return std::nullopt;
     }
     MonitorList list;
+    if (workArea) {
+        const auto current = desktop ? X11Properties::cardinal(*desktop) : std::nullopt;
+        list.workArea = X11Properties::workArea(*workArea, current.value_or(0));
+    }
     list.rootWidth = geometry->width;
     list.rootHeight = geometry->height;
 
@@ -154,6 +194,16 @@ std::vector<Display> X11Displays::screens() {
         if (struts) {
             dockStruts = struts(list.rootWidth, list.rootHeight);
         }
+        if (list.workArea) {
+            const X11Properties::Area& a = *list.workArea;
+            for (const auto& s :
+                 ScreenLayout::unexplainedWorkArea(Rect(a.x, a.y, a.width, a.height), dockStruts,
+                                                   list.rootWidth, list.rootHeight)) {
+                qCDebug(lcX11) << "work area reserves room no strut explains:" << s.left << s.right
+                               << s.top << s.bottom;
+                dockStruts.push_back(s);
+            }
+        }
         const Monitor& primary = list.monitors.front();
         std::vector<Display> displays;
         displays.reserve(list.monitors.size());
@@ -175,6 +225,7 @@ void X11Displays::nameMonitors(MonitorList& list) {
     }
     const X11Connection::Atoms& a = x_.atoms();
     struct NameCookies {
+        bool cached = false;
         xcb_get_atom_name_cookie_t atom{};
         bool hasAtom = false;
         xcb_randr_get_output_property_cookie_t edid[3]{};
@@ -182,6 +233,13 @@ void X11Displays::nameMonitors(MonitorList& list) {
     };
     std::vector<NameCookies> names(list.monitors.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
+        if (list.firstOutput[i] == 0 && list.nameAtom[i] == 0) {
+            continue; // Xinerama heads and the bare screen carry their names already
+        }
+        names[i].cached = names_.count({list.firstOutput[i], list.nameAtom[i]}) != 0;
+        if (names[i].cached) {
+            continue;
+        }
         if (list.nameAtom[i] != 0) {
             names[i].atom = xcb_get_atom_name(c, list.nameAtom[i]);
             names[i].hasAtom = true;
@@ -195,39 +253,49 @@ void X11Displays::nameMonitors(MonitorList& list) {
             }
         }
     }
-    x_.roundTrip();
     for (std::size_t i = 0; i < names.size(); ++i) {
-        std::optional<std::string> edidName;
-        for (int k = 0; k < names[i].edidCount; ++k) {
-            auto r = x_.reply<xcb_randr_get_output_property_reply_t>(
-                xcb_randr_get_output_property_reply, names[i].edid[k]);
-            if (edidName || !r || r->type != X11Properties::kAtomInteger || r->format != 8 ||
-                r->bytes_after != 0) {
-                continue;
-            }
-            const int length = xcb_randr_get_output_property_data_length(r.get());
-            const std::uint8_t* data = xcb_randr_get_output_property_data(r.get());
-            edidName = Edid::monitorName({data, static_cast<std::size_t>(std::max(length, 0))});
-        }
-        std::optional<std::string> atomName;
-        if (names[i].hasAtom) {
-            if (auto r =
-                    x_.reply<xcb_get_atom_name_reply_t>(xcb_get_atom_name_reply, names[i].atom)) {
-                const auto* bytes =
-                    reinterpret_cast<const std::uint8_t*>(xcb_get_atom_name_name(r.get()));
-                atomName = X11Properties::latin1ToUtf8(
-                    {bytes, static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get()))});
-            }
-        }
         Monitor& m = list.monitors[i];
-        if (edidName) {
-            m.name = *edidName; // printable ASCII, already canonical
-        } else if (atomName && !atomName->empty()) {
-            m.name = *atomName;
-        } else if (m.name.empty()) {
+        const std::pair key{list.firstOutput[i], list.nameAtom[i]};
+        if (names[i].cached) {
+            m.name = names_[key];
+        } else if (names[i].hasAtom || names[i].edidCount > 0) {
+            m.name = readName(names[i].edid, names[i].edidCount,
+                              names[i].hasAtom ? &names[i].atom : nullptr);
+            names_[key] = m.name;
+        }
+        if (m.name.empty()) {
             m.name = "Monitor " + std::to_string(i + 1);
         }
     }
+}
+
+std::string X11Displays::readName(const xcb_randr_get_output_property_cookie_t* edid, int edidCount,
+                                  const xcb_get_atom_name_cookie_t* atom) {
+    std::optional<std::string> edidName;
+    for (int k = 0; k < edidCount; ++k) {
+        auto r = x_.reply<xcb_randr_get_output_property_reply_t>(
+            xcb_randr_get_output_property_reply, edid[k]);
+        if (edidName || !r || r->type != X11Properties::kAtomInteger || r->format != 8 ||
+            r->bytes_after != 0) {
+            continue;
+        }
+        const int length = xcb_randr_get_output_property_data_length(r.get());
+        const std::uint8_t* data = xcb_randr_get_output_property_data(r.get());
+        edidName = Edid::monitorName({data, static_cast<std::size_t>(std::max(length, 0))});
+    }
+    std::optional<std::string> atomName;
+    if (atom != nullptr) {
+        if (auto r = x_.reply<xcb_get_atom_name_reply_t>(xcb_get_atom_name_reply, *atom)) {
+            const auto* bytes =
+                reinterpret_cast<const std::uint8_t*>(xcb_get_atom_name_name(r.get()));
+            atomName = X11Properties::latin1ToUtf8(
+                {bytes, static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get()))});
+        }
+    }
+    if (edidName) {
+        return *edidName; // printable ASCII, already canonical
+    }
+    return atomName.value_or(std::string());
 }
 
 Point X11Displays::mouseLocation() {

@@ -5,6 +5,7 @@
 #include "platform/x11/X11Connection.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 #include <xcb/randr.h>
@@ -13,10 +14,15 @@
 namespace tarnwick {
 
 // The display list from RandR 1.5 monitors, else Xinerama heads, else the root
-// window, with visible frames from the dock windows' struts.
+// window, with visible frames from the dock windows' struts and the work area.
+// Monitor names are read once and kept until RandR reports a change.
 class X11Displays : public Displays {
 public:
     explicit X11Displays(X11Connection& connection) : x_(connection) {}
+
+    // Asks for RandR's change events on a new connection.
+    void attach();
+    void handleEvent(const xcb_generic_event_t& event);
 
     std::vector<Display> screens() override;
     Point mouseLocation() override;
@@ -35,12 +41,15 @@ public:
         bool xinerama = false;
         xcb_get_geometry_cookie_t rootGeometry{};
         xcb_query_pointer_cookie_t pointer{};
+        xcb_get_property_cookie_t workArea{}, desktop{};
     };
     bool needsSnapshot() { return snapshotTurn_ != x_.turn(); }
     MonitorRequest sendMonitorRequest();
     void takeSnapshot(const MonitorRequest& request);
     // The primary monitor of this turn; none when the server lists none.
     std::optional<Monitor> primaryMonitor();
+    // The first monitor of this turn that holds the point (root coordinates).
+    std::optional<Monitor> monitorAt(const Point& root);
 
 private:
     struct MonitorList {
@@ -48,6 +57,7 @@ private:
         std::vector<xcb_randr_output_t> firstOutput; // per monitor; 0 when none
         std::vector<xcb_atom_t> nameAtom;            // per monitor; 0 when none
         std::uint32_t rootWidth = 0, rootHeight = 0;
+        std::optional<X11Properties::Area> workArea;
     };
     struct Snapshot {
         std::optional<MonitorList> list;
@@ -57,8 +67,12 @@ private:
     Snapshot& snapshot();
     std::optional<MonitorList> collectMonitors(const MonitorRequest& request);
     void nameMonitors(MonitorList& list);
+    std::string readName(const xcb_randr_get_output_property_cookie_t* edid, int edidCount,
+                         const xcb_get_atom_name_cookie_t* atom);
 
     X11Connection& x_;
+    // Names by (first output, RandR name atom); emptied by any RandR event.
+    std::map<std::pair<xcb_randr_output_t, xcb_atom_t>, std::string> names_;
     Snapshot snapshot_;
     std::uint64_t snapshotTurn_ = 0;
 };

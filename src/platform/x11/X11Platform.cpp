@@ -42,11 +42,19 @@ X11Platform::X11Platform(QObject* parent)
     if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
         std::signal(SIGPIPE, SIG_IGN);
     }
-    connection_->onEvent = [this](const xcb_generic_event_t& e) { workspace_->handleEvent(e); };
+    connection_->onEvent = [this](const xcb_generic_event_t& e) {
+        workspace_->handleEvent(e);
+        displays_->handleEvent(e);
+        accessibility_->handleEvent(e);
+    };
     connection_->onEventsProcessed = [this] { workspace_->eventsProcessed(); };
-    connection_->onConnected = [this] { workspace_->attach(); };
+    connection_->onConnected = [this] {
+        displays_->attach();
+        workspace_->attach();
+    };
     connection_->onDisconnected = [this] {
         workspace_->detach();
+        accessibility_->connectionLost();
         reconnectNotBefore_ = std::chrono::steady_clock::now() + kHoldOffAfterLoss;
     };
     if (auto own = processInfo_->bundleIdentifier()) {

@@ -194,6 +194,23 @@ std::optional<FrameExtents> frameExtents(const RawProperty& p) {
     return FrameExtents{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
 }
 
+std::optional<Area> workArea(const RawProperty& p, std::uint32_t desktop) {
+    const auto v = items32(p, kAtomCardinal, 4, 4 * 1024);
+    if (!v || v->size() % 4 != 0 || desktop >= v->size() / 4) {
+        return std::nullopt;
+    }
+    const std::uint32_t* a = v->data() + 4 * std::size_t{desktop};
+    if (a[0] > kMaxExtent || a[1] > kMaxExtent || a[2] > kMaxExtent || a[3] > kMaxExtent) {
+        return std::nullopt;
+    }
+    return Area{a[0], a[1], a[2], a[3]};
+}
+
+std::optional<std::uint32_t> cardinal(const RawProperty& p) {
+    const auto v = items32(p, kAtomCardinal, 1, 1);
+    return v ? std::optional(v->front()) : std::nullopt;
+}
+
 std::optional<std::uint32_t> wmState(const RawProperty& p, std::uint32_t wmStateAtom) {
     if (wmStateAtom == 0) {
         return std::nullopt;

@@ -71,6 +71,14 @@ struct FrameExtents {
 };
 std::optional<FrameExtents> frameExtents(const RawProperty& p); // _NET_FRAME_EXTENTS
 
+// _NET_WORKAREA's entry for one desktop: x, y, width, height in root coordinates.
+struct Area {
+    std::uint32_t x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const Area&, const Area&) = default;
+};
+std::optional<Area> workArea(const RawProperty& p, std::uint32_t desktop);
+std::optional<std::uint32_t> cardinal(const RawProperty& p); // _NET_CURRENT_DESKTOP & co.
+
 // WM_STATE's state field (0 withdrawn, 1 normal, 3 iconic).
 std::optional<std::uint32_t> wmState(const RawProperty& p, std::uint32_t wmStateAtom);
 

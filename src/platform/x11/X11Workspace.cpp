@@ -80,7 +80,6 @@ void X11Workspace::detectWindowManager() {
     wmAllowedActions_ = false;
     const X11Connection::Atoms& a = x_.atoms();
     const auto check = x_.requestProperty(x_.root(), a.netSupportingWmCheck, 1);
-    x_.roundTrip();
     const auto rootCheck = x_.takeProperty(check);
     const auto candidate = rootCheck ? X11Properties::window(*rootCheck) : std::nullopt;
     if (!candidate) {
@@ -89,7 +88,6 @@ void X11Workspace::detectWindowManager() {
     // The check window names itself when the manager that set it still runs.
     const auto own = x_.requestProperty(*candidate, a.netSupportingWmCheck, 1);
     const auto supported = x_.requestProperty(x_.root(), a.netSupported, 1024);
-    x_.roundTrip();
     const auto ownCheck = x_.takeProperty(own);
     const auto supportedList = x_.takeProperty(supported);
     if (!ownCheck || X11Properties::window(*ownCheck) != candidate) {
@@ -122,7 +120,6 @@ std::vector<xcb_window_t> X11Workspace::currentTopLevels() {
     }
     if (hasWindowManager()) {
         const auto cookie = x_.requestProperty(x_.root(), x_.atoms().netClientList, 65536);
-        x_.roundTrip();
         const auto p = x_.takeProperty(cookie);
         auto list = p ? X11Properties::windows(*p) : std::nullopt;
         return list ? *list : std::vector<xcb_window_t>{};
@@ -135,7 +132,6 @@ std::vector<xcb_window_t> X11Workspace::mappedRootChildren() {
     if (c == nullptr) {
         return {};
     }
-    x_.roundTrip();
     auto tree =
         x_.reply<xcb_query_tree_reply_t>(xcb_query_tree_reply, xcb_query_tree(c, x_.root()));
     if (!tree) {
@@ -148,7 +144,6 @@ std::vector<xcb_window_t> X11Workspace::mappedRootChildren() {
     for (xcb_window_t w : children) {
         cookies.push_back(xcb_get_window_attributes(c, w));
     }
-    x_.roundTrip();
     std::vector<xcb_window_t> mapped;
     for (std::size_t i = 0; i < children.size(); ++i) {
         auto r = x_.reply<xcb_get_window_attributes_reply_t>(xcb_get_window_attributes_reply,
@@ -177,7 +172,6 @@ X11Workspace::fetchClients(const std::vector<xcb_window_t>& windows) {
                            x_.requestProperty(w, a.kdeDesktopFile, kMaxTextLongs),
                            x_.requestProperty(w, XCB_ATOM_WM_CLASS, kMaxTextLongs)});
     }
-    x_.roundTrip();
     const X11Properties::TypeAtoms typeAtoms{a.typeNormal,  a.typeDialog, a.typeUtility,
                                              a.typeToolbar, a.typeMenu,   a.typeSplash};
     std::vector<std::optional<Client>> clients(windows.size());
@@ -228,7 +222,6 @@ X11Workspace::fetchClients(const std::vector<xcb_window_t>& windows) {
             }
         }
         if (!queries.empty()) {
-            x_.roundTrip();
         }
         for (auto& [i, cookie] : queries) {
             auto r =
@@ -580,7 +573,6 @@ void X11Workspace::collectStruts() {
     if (strutReads_.empty()) {
         return;
     }
-    x_.roundTrip();
     for (const StrutRead& r : strutReads_) {
         const auto partial = x_.takeProperty(r.partial);
         const auto plain = x_.takeProperty(r.plain);

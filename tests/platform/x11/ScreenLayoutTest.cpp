@@ -37,10 +37,14 @@ TEST(ScreenLayout, StrutsAreMeasuredFromTheScreensEdgesAndClipped) {
     left.leftEndY = 1079;
     EXPECT_EQ(ScreenLayout::visibleArea(kRight, std::vector{left}, 3200, 1080),
               Rect(1920, 0, 1280, 1024));
-    // ...unless it is wider than the monitor to its left, and then only up to its own size.
+    // ...unless it is wider than the monitor to its left.
+    left.left = 2000;
+    EXPECT_EQ(ScreenLayout::visibleArea(kRight, std::vector{left}, 3200, 1080),
+              Rect(2000, 0, 1200, 1024));
+    // A strut that leaves nothing is a broken panel: the whole monitor counts.
     left.left = 5000;
     EXPECT_EQ(ScreenLayout::visibleArea(kRight, std::vector{left}, 3200, 1080),
-              Rect(3200, 0, 0, 1024));
+              Rect(1920, 0, 1280, 1024));
     Strut top;
     top.top = 30;
     top.topStartX = 1920;
@@ -52,6 +56,24 @@ TEST(ScreenLayout, StrutsAreMeasuredFromTheScreensEdgesAndClipped) {
               Rect(1920, 30, 1216, 994));
     EXPECT_EQ(ScreenLayout::visibleArea(kLeft, std::vector{top, right}, 3200, 1080),
               Rect(0, 0, 1920, 1080));
+}
+
+TEST(ScreenLayout, WorkAreaCountsWhereNoStrutExplainsIt) {
+    // A 30-row top panel with a strut, and a 24-row bottom toolbar without one.
+    Strut top;
+    top.top = 30;
+    top.topEndX = 1919;
+    const std::vector<Strut> struts{top};
+    const auto extra =
+        ScreenLayout::unexplainedWorkArea(Rect(0, 30, 3200, 1026), struts, 3200, 1080);
+    ASSERT_EQ(extra.size(), 1u);
+    std::vector<Strut> all{top, extra.front()};
+    EXPECT_EQ(ScreenLayout::visibleArea(kLeft, all, 3200, 1080), Rect(0, 30, 1920, 1026));
+    // The right monitor ends 56 rows above the root's bottom, clear of the toolbar.
+    EXPECT_EQ(ScreenLayout::visibleArea(kRight, all, 3200, 1080), Rect(1920, 0, 1280, 1024));
+    // Nonsense work areas count for nothing.
+    EXPECT_TRUE(ScreenLayout::unexplainedWorkArea(Rect(0, 0, 4000, 1080), {}, 3200, 1080).empty());
+    EXPECT_TRUE(ScreenLayout::unexplainedWorkArea(Rect(0, 0, 0, 0), {}, 3200, 1080).empty());
 }
 
 TEST(ScreenLayout, GlobalSpaceHasItsOriginAtThePrimarysBottomLeft) {
