@@ -1,7 +1,7 @@
 #include "platform/x11/X11Accessibility.h"
 
 #include "platform/x11/Ewmh.h"
-#include "platform/x11/X11Log.h"
+#include "app/Logging.h"
 
 #include <algorithm>
 #include <cmath>

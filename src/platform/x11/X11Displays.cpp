@@ -1,7 +1,7 @@
 #include "platform/x11/X11Displays.h"
 
 #include "platform/x11/Edid.h"
-#include "platform/x11/X11Log.h"
+#include "app/Logging.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "platform/x11/X11MoveTracker.h"
 
-#include "platform/x11/X11Log.h"
+#include "app/Logging.h"
 
 #include <QTimer>
 #include <algorithm>

@@ -1,3 +1,0 @@
-#include "platform/x11/X11Log.h"
-
-Q_LOGGING_CATEGORY(lcX11, "tarnwick.x11", QtCriticalMsg)
