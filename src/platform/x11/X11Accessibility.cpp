@@ -1,7 +1,7 @@
 #include "platform/x11/X11Accessibility.h"
 
-#include "platform/x11/Ewmh.h"
 #include "app/Logging.h"
+#include "platform/x11/Ewmh.h"
 
 #include <algorithm>
 #include <cmath>
@@ -332,8 +332,8 @@ AXError X11Accessibility::setAttributeValue(const AXElementRef& element,
     const Point root = ScreenLayout::rootFromAX(*target, *f->primary);
     const auto monitor = displays_.monitorAt(root);
     if (!monitor) {
-        qCInfo(lcX11) << "no monitor at" << root.x << root.y << "for window" << Qt::hex
-                      << e->window;
+        qCWarning(lcX11) << "no monitor at" << root.x << root.y << "for window" << Qt::hex
+                         << e->window;
         return kAXErrorIllegalArgument;
     }
     // The request places the frame's corner; the visible frame starts inside

@@ -1,7 +1,7 @@
 #include "platform/x11/X11Displays.h"
 
-#include "platform/x11/Edid.h"
 #include "app/Logging.h"
+#include "platform/x11/Edid.h"
 
 #include <algorithm>
 #include <cmath>

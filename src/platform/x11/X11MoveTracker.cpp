@@ -61,14 +61,14 @@ void X11MoveTracker::arm(xcb_window_t frame, std::uint64_t id) {
             return;
         }
         if (m.attempts >= 2) {
-            qCInfo(lcX11) << "window frame" << Qt::hex << frame
-                          << "was not seen on its target monitor; not reported as moved";
+            qCWarning(lcX11) << "window frame" << Qt::hex << frame
+                             << "was not seen on its target monitor; not reported as moved";
             settle(frame, false);
             return;
         }
         ++m.attempts;
-        qCInfo(lcX11) << "window frame" << Qt::hex << frame
-                      << "did not arrive; sending the request once more";
+        qCDebug(lcX11) << "window frame" << Qt::hex << frame
+                       << "did not arrive; sending the request once more";
         m.send();
         arm(frame, id);
     });
