@@ -55,6 +55,9 @@ done
 source "$(dirname "${BASH_SOURCE[0]}")/wait-for.sh"
 
 work=$(mktemp -d /tmp/tarnwick-demo.XXXXXX)
+# What the programs started here keep for the session stays in $work, which goes at the end.
+mkdir -m 700 "$work/run" "$work/cache"
+export XDG_RUNTIME_DIR=$work/run XDG_CACHE_HOME=$work/cache
 pgroups=()
 desktop_started=0
 
@@ -257,6 +260,18 @@ if [[ -n $icon ]] && xdotool mousemove --window "$icon" 8 8 click 1 &&
   xdotool key Up Up Return && wait_for 5 find_settings; then
   # Beside the place the xterm opened at, which the picture marks.
   xdotool windowmove "$settings" $((before[0] + before[2] + 30)) 60 || true
+  # The list of applications is read every 2 s and may not show the xterm yet:
+  # the picture waits for the window to change, for up to one more reading.
+  picture() { import -silent -window "$settings" rgb:- 2>/dev/null | md5sum; }
+  settled=
+  settles() {
+    local first
+    first=$(picture) && sleep 0.2 && [[ $(picture) == "$first" ]] && settled=$first
+  }
+  wait_for 5 settles || true
+  opened=$settled
+  changes() { settles && [[ $settled != "$opened" ]]; }
+  wait_for 3 changes || true
   say "last move: see the settings window in the screenshot"
 else
   say "last move: shown in the settings window (it could not be opened here)"

@@ -31,15 +31,26 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
+# sudo resets the environment: the variable goes through env, or a package
+# such as keyboard-configuration stops at a question on the terminal.
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o Dpkg::Use-Pty=0
+  -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
 if [ "$(id -u)" -ne 0 ]; then
-  if command -v sudo >/dev/null; then SUDO=sudo; else
-    echo "install-deps: missing ${missing[*]}; run as root" >&2; exit 1
-  fi
-else
-  SUDO=
+  command -v sudo >/dev/null || { echo "install-deps: missing ${missing[*]}; run as root" >&2; exit 1; }
+  # Asks for the password now, while the terminal is still ours.
+  sudo -v
+  apt=(sudo "${apt[@]}")
 fi
 
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The full apt and dpkg output goes to a file in the caller's own home, shown only on failure.
+home=$(getent passwd "$(id -u)" | cut -d: -f6)
+log=${home:-/root}/.cache/tarnwick/install-deps.log
+mkdir -p "$(dirname "$log")"
+n=${#missing[@]}
+echo "install-deps: installing $n package$( ((n == 1)) || echo s), log in $log"
+if ! { "${apt[@]}" update && "${apt[@]}" install --no-install-recommends "${missing[@]}"; } \
+  </dev/null >"$log" 2>&1; then
+  echo "install-deps: FAILED; the log $log follows" >&2
+  cat "$log" >&2
+  exit 1
+fi

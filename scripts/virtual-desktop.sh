@@ -11,8 +11,8 @@
 #   virtual-desktop.sh layout --display N LAYOUT   re-lay out a running server
 #   virtual-desktop.sh stop [--state FILE | --display N]
 #
-# Must run as root (Xorg with a private config file). Nothing is left behind
-# but the state directory's logs until `stop`.
+# Must run as root (Xorg with a private config file). The logs of Xorg and
+# openbox stay in /tmp/tarnwick-vd-N until `stop`, which removes that folder.
 set -euo pipefail
 
 die() {
@@ -187,7 +187,8 @@ cmd_start() {
   }
 
   if ((wm)); then
-    setsid openbox --sm-disable </dev/null >"$dir/openbox.log" 2>&1 &
+    # openbox keeps its own log under the cache folder: this desktop's, not the caller's.
+    setsid env XDG_CACHE_HOME="$dir" openbox --sm-disable </dev/null >"$dir/openbox.log" 2>&1 &
     wpid=$!
     echo "WM_PID=$wpid" >>"$state"
     local tries=0
@@ -257,6 +258,8 @@ cmd_stop() {
   source <(grep -E '^(XORG_PID|WM_PID|WATCH_PID|DIR)=[0-9A-Za-z/._-]*$' "$state")
   end_pids $WATCH_PID $WM_PID $XORG_PID
   rm -f "$state"
+  [[ $DIR =~ ^/tmp/tarnwick-vd-[0-9]+$ ]] && rm -rf "$DIR"
+  return 0
 }
 
 case ${1:-} in
