@@ -95,7 +95,7 @@ RunLoopSourceRef X11Accessibility::observerGetRunLoopSource(const AXObserverRef&
     return o != nullptr ? o->source : nullptr;
 }
 
-void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window) {
+void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window, std::uint64_t instance) {
     std::vector<AXObserverRef> targets;
     for (const auto& weak : observers_) {
         if (auto o = weak.lock()) {
@@ -110,8 +110,8 @@ void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window) {
     }
     // The frame is found now, well before the window is handled, so that
     // handling it costs no further wait.
-    const AXElementRef element = std::make_shared<X11Element>(X11Element::Kind::Window, pid, window,
-                                                              x_.generation(), topLevel(window));
+    const AXElementRef element = std::make_shared<X11Element>(
+        X11Element::Kind::Window, pid, window, x_.generation(), topLevel(window), instance);
     for (const AXObserverRef& o : targets) {
         const auto* x11 = static_cast<const X11Observer*>(o.get());
         // A callback may remove its own source; it then hears nothing more.
@@ -151,8 +151,10 @@ const X11Element* X11Accessibility::liveElement(const AXElementRef& element) con
     if (e == nullptr) {
         return nullptr;
     }
+    // A window destroyed since is dead, even when its id is already another's.
     if (e->kind == X11Element::Kind::Window &&
-        (!x_.isConnected() || e->generation != x_.generation() || e->window == 0)) {
+        (!x_.isConnected() || e->generation != x_.generation() || e->window == 0 ||
+         !workspace_.isCurrent(e->window, e->instance))) {
         return nullptr;
     }
     return e;

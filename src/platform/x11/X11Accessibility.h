@@ -19,13 +19,15 @@ namespace tarnwick {
 class X11Element : public AXElement {
 public:
     enum class Kind { Application, Window };
-    X11Element(Kind k, Pid p, xcb_window_t w, std::uint64_t g, xcb_window_t f = 0)
-        : kind(k), pid(p), window(w), generation(g), frame(f != 0 ? f : w) {}
+    X11Element(Kind k, Pid p, xcb_window_t w, std::uint64_t g, xcb_window_t f = 0,
+               std::uint64_t i = 0)
+        : kind(k), pid(p), window(w), generation(g), frame(f != 0 ? f : w), instance(i) {}
     const Kind kind;
     const Pid pid;
     const xcb_window_t window;
     const std::uint64_t generation; // of the connection the window id belongs to
     const xcb_window_t frame;       // the root's child that holds the window
+    const std::uint64_t instance;   // the window's life under that id
 };
 
 // Accessibility on X: windows are read through their EWMH/ICCCM properties and
@@ -38,7 +40,7 @@ public:
                      std::function<bool()> trustPrompt, QObject* parent = nullptr);
 
     // Hands a new window to every observer of its process whose source is added.
-    void deliverWindowCreated(Pid pid, xcb_window_t window);
+    void deliverWindowCreated(Pid pid, xcb_window_t window, std::uint64_t instance);
     void handleEvent(const xcb_generic_event_t& event) { moves_.handleEvent(event); }
     void connectionLost();
 

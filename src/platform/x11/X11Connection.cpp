@@ -72,6 +72,7 @@ void X11Connection::internAtoms() {
         {"_NET_WM_WINDOW_TYPE_TOOLBAR", &Atoms::typeToolbar},
         {"_NET_WM_WINDOW_TYPE_MENU", &Atoms::typeMenu},
         {"_NET_WM_WINDOW_TYPE_SPLASH", &Atoms::typeSplash},
+        {"_NET_WM_WINDOW_TYPE_DOCK", &Atoms::typeDock},
         {"_NET_WM_STATE", &Atoms::netWmState},
         {"_NET_WM_STATE_HIDDEN", &Atoms::stateHidden},
         {"_NET_WM_STATE_FULLSCREEN", &Atoms::stateFullscreen},

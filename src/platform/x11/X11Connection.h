@@ -28,13 +28,13 @@ public:
     struct Atoms {
         xcb_atom_t netSupportingWmCheck = 0, netSupported = 0, netClientList = 0, netWmPid = 0,
                    netWmWindowType = 0, typeNormal = 0, typeDialog = 0, typeUtility = 0,
-                   typeToolbar = 0, typeMenu = 0, typeSplash = 0, netWmState = 0, stateHidden = 0,
-                   stateFullscreen = 0, stateSkipTaskbar = 0, stateMaximizedVert = 0,
-                   stateMaximizedHorz = 0, netFrameExtents = 0, gtkFrameExtents = 0,
-                   netWorkarea = 0, netCurrentDesktop = 0, netWmAllowedActions = 0, actionMove = 0,
-                   netMoveresizeWindow = 0, netWmStrut = 0, netWmStrutPartial = 0, utf8String = 0,
-                   gtkApplicationId = 0, kdeDesktopFile = 0, wmState = 0, edid = 0, edidData = 0,
-                   edidDdc = 0;
+                   typeToolbar = 0, typeMenu = 0, typeSplash = 0, typeDock = 0, netWmState = 0,
+                   stateHidden = 0, stateFullscreen = 0, stateSkipTaskbar = 0,
+                   stateMaximizedVert = 0, stateMaximizedHorz = 0, netFrameExtents = 0,
+                   gtkFrameExtents = 0, netWorkarea = 0, netCurrentDesktop = 0,
+                   netWmAllowedActions = 0, actionMove = 0, netMoveresizeWindow = 0, netWmStrut = 0,
+                   netWmStrutPartial = 0, utf8String = 0, gtkApplicationId = 0, kdeDesktopFile = 0,
+                   wmState = 0, edid = 0, edidData = 0, edidDdc = 0;
     };
 
     explicit X11Connection(QObject* parent = nullptr);

@@ -190,10 +190,8 @@ std::vector<Display> X11Displays::screens() {
     if (!snap.displays) {
         MonitorList& list = *snap.list;
         nameMonitors(list);
-        std::vector<X11Properties::Strut> dockStruts;
-        if (struts) {
-            dockStruts = struts(list.rootWidth, list.rootHeight);
-        }
+        std::vector<X11Properties::Strut> dockStruts =
+            docks_.struts(list.rootWidth, list.rootHeight);
         if (list.workArea) {
             const X11Properties::Area& a = *list.workArea;
             for (const auto& s :

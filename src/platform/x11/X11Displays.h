@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ports/Displays.h"
+#include "platform/x11/DockStruts.h"
 #include "platform/x11/ScreenLayout.h"
 #include "platform/x11/X11Connection.h"
 
@@ -18,7 +19,7 @@ namespace tarnwick {
 // Monitor names are read once and kept until RandR reports a change.
 class X11Displays : public Displays {
 public:
-    explicit X11Displays(X11Connection& connection) : x_(connection) {}
+    explicit X11Displays(X11Connection& connection) : x_(connection), docks_(connection) {}
 
     // Asks for RandR's change events on a new connection.
     void attach();
@@ -27,8 +28,8 @@ public:
     std::vector<Display> screens() override;
     Point mouseLocation() override;
 
-    // The struts of the docks in root coordinates, for a screen of the given size.
-    std::function<std::vector<X11Properties::Strut>(std::uint32_t, std::uint32_t)> struts;
+    // The docks whose struts shrink the visible frames; fed with the windows shown.
+    DockStruts& docks() { return docks_; }
 
     // The monitors and the pointer are read once per turn of the connection.
     // A caller may pipeline that reading with its own requests: send when a
@@ -73,6 +74,7 @@ private:
     X11Connection& x_;
     // Names by (first output, RandR name atom); emptied by any RandR event.
     std::map<std::pair<xcb_randr_output_t, xcb_atom_t>, std::string> names_;
+    DockStruts docks_;
     Snapshot snapshot_;
     std::uint64_t snapshotTurn_ = 0;
 };

@@ -24,7 +24,7 @@ constexpr std::chrono::milliseconds kRetryInterval{1000};
 class X11Platform::OwnProcess : public ProcessInfo {
 public:
     Pid processIdentifier() override { return static_cast<Pid>(::getpid()); }
-    std::optional<std::string> bundleIdentifier() override { return "org.tarnwick.Tarnwick"; }
+    std::optional<std::string> bundleIdentifier() override { return TARNWICK_APP_ID; }
 };
 
 X11Platform::X11Platform(QObject* parent)
@@ -34,7 +34,7 @@ X11Platform::X11Platform(QObject* parent)
       workspace_(std::make_unique<X11Workspace>(*connection_, *desktopEntries_, this)),
       runLoop_(std::make_unique<X11RunLoop>()),
       accessibility_(std::make_unique<X11Accessibility>(
-          *connection_, *workspace_, *displays_, *runLoop_, [this] { return trustTest(); },
+          *connection_, *workspace_, *displays_, *runLoop_, [this] { return checkOrReconnect(); },
           [this] { return trustPrompt(); }, this)),
       processInfo_(std::make_unique<OwnProcess>()) {
     // Writing to a server that has gone must not end the process.
@@ -45,26 +45,32 @@ X11Platform::X11Platform(QObject* parent)
     connection_->onEvent = [this](const xcb_generic_event_t& e) {
         workspace_->handleEvent(e);
         displays_->handleEvent(e);
+        displays_->docks().handleEvent(e);
         accessibility_->handleEvent(e);
     };
-    connection_->onEventsProcessed = [this] { workspace_->eventsProcessed(); };
+    connection_->onEventsProcessed = [this] {
+        workspace_->eventsProcessed();
+        displays_->docks().eventsProcessed();
+    };
     connection_->onConnected = [this] {
         displays_->attach();
         workspace_->attach();
+        displays_->docks().eventsProcessed();
     };
     connection_->onDisconnected = [this] {
         workspace_->detach();
+        displays_->docks().clear();
         accessibility_->connectionLost();
         reconnectNotBefore_ = std::chrono::steady_clock::now() + kHoldOffAfterLoss;
     };
     if (auto own = processInfo_->bundleIdentifier()) {
-        workspace_->setOwnIdentity(processInfo_->processIdentifier(), *own);
+        workspace_->clientReader().setOwnIdentity(processInfo_->processIdentifier(), *own);
     }
-    displays_->struts = [this](std::uint32_t width, std::uint32_t height) {
-        return workspace_->struts(width, height);
+    workspace_->onWindowShown = [this](xcb_window_t window) {
+        displays_->docks().consider(window);
     };
-    workspace_->onWindowCreated = [this](Pid pid, xcb_window_t window) {
-        accessibility_->deliverWindowCreated(pid, window);
+    workspace_->onWindowCreated = [this](Pid pid, xcb_window_t window, std::uint64_t instance) {
+        accessibility_->deliverWindowCreated(pid, window, instance);
     };
     connection_->connectToServer();
 }
@@ -82,7 +88,7 @@ EnginePorts X11Platform::enginePorts(Scheduler& scheduler) {
                        *displays_,      scheduler, *processInfo_};
 }
 
-bool X11Platform::trustTest() {
+bool X11Platform::checkOrReconnect() {
     if (connection_->isConnected()) {
         return connection_->checkHealth();
     }

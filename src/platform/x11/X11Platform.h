@@ -33,7 +33,8 @@ public:
 private:
     class OwnProcess;
 
-    bool trustTest();
+    // The trust test: a working connection, made again when it was lost.
+    bool checkOrReconnect();
     bool trustPrompt();
 
     std::unique_ptr<X11Connection> connection_;

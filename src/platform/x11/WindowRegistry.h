@@ -1,0 +1,108 @@
+#pragma once
+
+#include "engine/ports/Workspace.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace tarnwick {
+
+// What a client window says about its owner, read once per window.
+struct ClientFacts {
+    Pid pid = 0;
+    bool regular = false; // an ordinary window, shown in the taskbar
+    std::optional<std::string> applicationId;
+    std::optional<std::string> className;
+};
+
+// Turns the life of the top-level windows into "application launched",
+// "application terminated" and "window created". A window is new only when it
+// was created after the registry started, and it is reported once: the first
+// time it is managed. Restarting the window manager, hiding and showing, and
+// reparenting never make a window new. Knows nothing of the X connection: the
+// caller feeds it events and the facts it asks for.
+class WindowRegistry {
+public:
+    using Window = std::uint32_t;
+    using NameLookup = std::function<std::optional<std::string>(const std::string& id)>;
+
+    explicit WindowRegistry(NameLookup nameFor) : nameFor_(std::move(nameFor)) {}
+
+    struct Event {
+        enum class Kind { Launched, Terminated, WindowCreated } kind;
+        RunningApplicationRef application; // Launched, Terminated
+        Pid pid = 0;                       // WindowCreated
+        Window window = 0;
+        std::uint64_t instance = 0; // tells a window from a later one with the same id
+    };
+    struct Read {
+        Window window;
+        bool rootLevel; // a child of the root, which may be a frame of the window manager
+    };
+
+    // The state at start: a child of the root, and a client that is shown.
+    void rootChild(Window window, bool mapped);
+    void existingClient(Window window);
+
+    // Events: creation and mapping of the root's children, and the clients' own.
+    void created(Window window);
+    void destroyed(Window window);
+    void reparented(Window window, Window parent, bool toRoot);
+    void mapped(Window window);
+    void unmapped(Window window);
+
+    // Windows whose owner is to be read; each answer goes to factsRead, none
+    // when the window is nobody's client.
+    std::vector<Read> takeReads();
+    void factsRead(Window window, const std::optional<ClientFacts>& facts);
+    // Windows that were shown since the last call (they may be docks).
+    std::vector<Window> takeShown();
+    std::vector<Event> takeEvents();
+
+    std::vector<RunningApplicationRef> applications() const;
+    // True while the window reported with this instance lives.
+    bool isCurrent(Window window, std::uint64_t instance) const;
+    // Forgets everything; every application terminates.
+    void clear();
+
+private:
+    struct Entry {
+        std::uint64_t instance = 0;
+        bool fresh = false;   // created since the start and not reported yet
+        Window frame = 0;     // the parent it was reparented into
+        bool reading = false; // facts asked for
+        bool read = false;    // facts known
+        std::optional<ClientFacts> client;
+    };
+    struct Application {
+        std::unordered_set<Window> windows;
+        std::size_t regular = 0;
+        Window source = 0; // the window that names the application
+        RunningApplicationRef snapshot;
+    };
+
+    Entry& entry(Window window, bool fresh);
+    void manage(Window window);
+    void join(Window window, const ClientFacts& facts);
+    void leave(Window window, const ClientFacts& facts);
+    bool betterSource(const ClientFacts& candidate, const ClientFacts* current) const;
+    void snapshot(Pid pid, Application& app);
+
+    NameLookup nameFor_;
+    std::unordered_map<Window, Entry> windows_;
+    std::unordered_map<Window, bool> rootChildren_; // mapped or not
+    std::unordered_map<Window, Window> frames_;     // frame -> client
+    std::unordered_map<Pid, Application> applications_;
+    std::vector<Pid> order_;
+    std::vector<Read> reads_;
+    std::vector<Window> shown_;
+    std::vector<Event> events_;
+    std::uint64_t nextInstance_ = 1;
+};
+
+} // namespace tarnwick
