@@ -3,10 +3,17 @@
 // a dock with a strut, placed by position hints. It prints "window 0x<id>" for
 // each window it maps and stays until its connection ends or it is killed.
 //
+// SIGUSR1 withdraws its windows, the next one maps them again ("hidden",
+// "shown"). --exit-after ends the process, so that the next client may get the
+// same window ids; --retitle-hz renames the windows that often.
+//
 // With --trace it also prints "map <id> <us>" and "configure <id> <x> <y> <us>"
 // (CLOCK_MONOTONIC microseconds) for the benchmark.
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +39,8 @@ struct Options {
     std::string strutSide;
     uint32_t strut[3] = {0, 0, 0}; // size, start, end
     int destroyAfterMs = -1;
+    int exitAfterMs = -1;
+    int retitleHz = 0;
     int count = 1;
 };
 
@@ -42,7 +51,7 @@ struct Options {
                  "  --pos X,Y --size W,H --position-hint us|p|none --gravity nw|static|center\n"
                  "  --transient-for WID --iconic --fullscreen --no-move --no-pid\n"
                  "  --strut top|bottom|left|right,SIZE,START,END --destroy-after MS\n"
-                 "  --count N --trace\n",
+                 "  --exit-after MS --retitle-hz N --count N --trace\n",
                  why);
     std::exit(2);
 }
@@ -88,6 +97,10 @@ Options parse(int argc, char** argv) {
             o.trace = true;
         else if (arg == "--destroy-after")
             o.destroyAfterMs = std::atoi(value());
+        else if (arg == "--exit-after")
+            o.exitAfterMs = std::atoi(value());
+        else if (arg == "--retitle-hz")
+            o.retitleHz = std::atoi(value());
         else if (arg == "--count")
             o.count = std::atoi(value());
         else if (arg == "--strut") {
@@ -103,6 +116,8 @@ Options parse(int argc, char** argv) {
         usage("bad --count");
     return o;
 }
+
+volatile std::sig_atomic_t toggles = 0;
 
 int64_t nowUs() {
     using namespace std::chrono;
@@ -198,6 +213,18 @@ public:
 
     xcb_connection_t* connection() const { return c_; }
 
+    // Withdrawn as ICCCM says: unmapped, and told to the window manager.
+    void withdraw(xcb_window_t w) {
+        xcb_unmap_window(c_, w);
+        xcb_unmap_notify_event_t e{};
+        e.response_type = XCB_UNMAP_NOTIFY;
+        e.event = screen_->root;
+        e.window = w;
+        xcb_send_event(c_, 0, screen_->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&e));
+    }
+
 private:
     static std::string upper(std::string s) {
         for (char& ch : s)
@@ -244,6 +271,13 @@ int main(int argc, char** argv) {
     for (xcb_window_t w : windows)
         std::printf("window 0x%x\n", w);
 
+    std::signal(SIGUSR1, [](int) { toggles = toggles + 1; });
+    int handledToggles = 0;
+    const int64_t exitAt =
+        options.exitAfterMs >= 0 ? nowUs() + int64_t{options.exitAfterMs} * 1000 : -1;
+    const int64_t retitleUs = options.retitleHz > 0 ? 1000000 / options.retitleHz : 0;
+    int64_t nextTitle = retitleUs > 0 ? nowUs() + retitleUs : -1;
+    long titles = 0;
     const int64_t destroyAt =
         options.destroyAfterMs >= 0 ? nowUs() + int64_t{options.destroyAfterMs} * 1000 : -1;
     bool destroyed = false;
@@ -263,6 +297,39 @@ int main(int argc, char** argv) {
         if (xcb_connection_has_error(c))
             return 0; // the server went away: so do we
         int timeoutMs = -1;
+        const auto wakeAt = [&](int64_t at) {
+            const int ms = static_cast<int>(std::max<int64_t>(at - nowUs() + 999, 0) / 1000);
+            timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
+        };
+        if (handledToggles != toggles) {
+            ++handledToggles;
+            const bool hide = handledToggles % 2 == 1;
+            for (xcb_window_t w : windows)
+                hide ? client.withdraw(w) : void(xcb_map_window(c, w));
+            xcb_flush(c);
+            std::printf(hide ? "hidden\n" : "shown\n");
+            continue;
+        }
+        if (exitAt >= 0) {
+            if (nowUs() >= exitAt) {
+                xcb_disconnect(c);
+                return 0;
+            }
+            wakeAt(exitAt);
+        }
+        if (nextTitle >= 0) {
+            if (nowUs() >= nextTitle) {
+                const std::string title = options.wmClass + " " + std::to_string(++titles);
+                for (xcb_window_t w : windows)
+                    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME,
+                                        XCB_ATOM_STRING, 8, static_cast<uint32_t>(title.size()),
+                                        title.data());
+                xcb_flush(c);
+                nextTitle += retitleUs;
+                continue;
+            }
+            wakeAt(nextTitle);
+        }
         if (destroyAt >= 0 && !destroyed) {
             const int64_t left = destroyAt - nowUs();
             if (left <= 0) {
@@ -273,10 +340,12 @@ int main(int argc, char** argv) {
                 std::printf("destroyed\n");
                 continue;
             }
-            timeoutMs = static_cast<int>((left + 999) / 1000);
+            wakeAt(destroyAt);
         }
+        // A signal just before the poll is seen at the latest this late.
+        wakeAt(nowUs() + 200000);
         pollfd pfd{xcb_get_file_descriptor(c), POLLIN, 0};
-        if (poll(&pfd, 1, timeoutMs) < 0)
+        if (poll(&pfd, 1, timeoutMs) < 0 && errno != EINTR)
             return 1;
     }
 }

@@ -1,11 +1,14 @@
 // Runs the placement engine on the X display without any user interface, and
 // reports what it does on stdout, one line per event.
+//
+//   tarnwick-headless [--exclude APPLICATION-ID]...
 
 #include "engine/WindowPlacementController.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/x11/X11Platform.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 #include <QTimer>
 #include <cstdio>
 #include <string>
@@ -33,6 +36,12 @@ int main(int argc, char* argv[]) {
     const tarnwick::EnginePorts ports = platform.enginePorts(scheduler);
     auto controller = tarnwick::WindowPlacementController::create(ports);
     controller->isEnabled = true;
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--exclude")) {
+            controller->excludedBundleIdentifiers.insert(args[++i].toStdString());
+        }
+    }
     controller->onWindowMoved = [](const std::string& application, const std::string& screen) {
         std::printf("moved %s\t%s\n", printable(application).c_str(), printable(screen).c_str());
     };
