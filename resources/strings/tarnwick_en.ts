@@ -92,8 +92,24 @@
         <translation>Open Autostart Folder</translation>
     </message>
     <message id="loginItem.footer">
-        <source>Tarnwick adds or removes its entry in ~/.config/autostart/.</source>
-        <translation>Tarnwick adds or removes its entry in ~/.config/autostart/.</translation>
+        <source>Tarnwick adds or removes its entry in %1.</source>
+        <translation>Tarnwick adds or removes its entry in %1.</translation>
+    </message>
+    <message id="loginItem.registerFailed">
+        <source>Could not write the autostart entry %1: %2</source>
+        <translation>Could not write the autostart entry %1: %2</translation>
+    </message>
+    <message id="loginItem.unregisterFailed">
+        <source>Could not remove the autostart entry %1: %2</source>
+        <translation>Could not remove the autostart entry %1: %2</translation>
+    </message>
+    <message id="loginItem.pathNotUtf8">
+        <source>the program's path %1 is not valid UTF-8, which an autostart entry needs</source>
+        <translation>the program's path %1 is not valid UTF-8, which an autostart entry needs</translation>
+    </message>
+    <message id="loginItem.pathHasPercent">
+        <source>the program's path %1 contains “%”, which an autostart entry cannot hold; move Tarnwick to a folder without it</source>
+        <translation>the program's path %1 contains “%”, which an autostart entry cannot hold; move Tarnwick to a folder without it</translation>
     </message>
     <message id="permission.header">
         <source>Display Access</source>
@@ -139,6 +155,22 @@
         <source>Switch an application off to leave its new windows where they open. Your choice is kept when the application quits.</source>
         <translation>Switch an application off to leave its new windows where they open. Your choice is kept when the application quits.</translation>
     </message>
+    <message id="preferences.unreadable">
+        <source>Tarnwick cannot read its settings file %1: %2. It uses its defaults and leaves the file as it is; your changes apply until Tarnwick quits.</source>
+        <translation>Tarnwick cannot read its settings file %1: %2. It uses its defaults and leaves the file as it is; your changes apply until Tarnwick quits.</translation>
+    </message>
+    <message id="preferences.writeFailed">
+        <source>Tarnwick could not save its settings to %1: %2. Your changes apply until Tarnwick quits; the next change that can be saved stores them all.</source>
+        <translation>Tarnwick could not save its settings to %1: %2. Your changes apply until Tarnwick quits; the next change that can be saved stores them all.</translation>
+    </message>
+    <message id="file.notRegular">
+        <source>it is not a regular file</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message id="file.tooLarge">
+        <source>it is larger than %1</source>
+        <translation>it is larger than %1</translation>
+    </message>
     <message id="help.intro">
         <source>Tarnwick puts every new window on the monitor you are working on: the one under the mouse pointer.</source>
         <translation>Tarnwick puts every new window on the monitor you are working on: the one under the mouse pointer.</translation>
@@ -164,16 +196,16 @@
         <translation>Start at login</translation>
     </message>
     <message id="help.loginItem.body">
-        <source>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to ~/.config/autostart/, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has moved since, the entry no longer works and the switch shows off: switch it on again to point the entry at the program's new place.</source>
-        <translation>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to ~/.config/autostart/, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has moved since, the entry no longer works and the switch shows off: switch it on again to point the entry at the program's new place.</translation>
+        <source>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to %1, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has moved since, the entry no longer works and the switch shows off: switch it on again to point the entry at the program's new place. A program whose path contains “%” cannot be started by an autostart entry.</source>
+        <translation>The login switch adds an autostart entry, org.tarnwick.Tarnwick.desktop, to %1, and switching it off removes the entry. If your desktop has disabled the entry, Tarnwick says so. If the program has moved since, the entry no longer works and the switch shows off: switch it on again to point the entry at the program's new place. A program whose path contains “%” cannot be started by an autostart entry.</translation>
     </message>
     <message id="help.apps.title">
         <source>Leaving applications alone</source>
         <translation>Leaving applications alone</translation>
     </message>
     <message id="help.apps.body">
-        <source>The list shows the running applications that own ordinary windows. Switch one off to leave its new windows where they open. Your choices, and the placement switch itself, are kept in ~/.config/tarnwick/defaults.json and also apply to applications that are not running.</source>
-        <translation>The list shows the running applications that own ordinary windows. Switch one off to leave its new windows where they open. Your choices, and the placement switch itself, are kept in ~/.config/tarnwick/defaults.json and also apply to applications that are not running.</translation>
+        <source>The list shows the running applications that own ordinary windows. Switch one off to leave its new windows where they open. Your choices, and the placement switch itself, are kept in %1 and also apply to applications that are not running.</source>
+        <translation>The list shows the running applications that own ordinary windows. Switch one off to leave its new windows where they open. Your choices, and the placement switch itself, are kept in %1 and also apply to applications that are not running.</translation>
     </message>
     <message id="help.limits.title">
         <source>Limits</source>
@@ -188,8 +220,8 @@
         <translation>Troubleshooting</translation>
     </message>
     <message id="help.troubleshooting.body">
-        <source>If windows are not moved, check that placement is switched on, that the application is not switched off in the list, and that the status line reports access to the display. Under Wayland, check that the application runs through XWayland. If the settings file ~/.config/tarnwick/defaults.json cannot be read, Tarnwick starts with its defaults and keeps the old file beside it as defaults.json.corrupt.</source>
-        <translation>If windows are not moved, check that placement is switched on, that the application is not switched off in the list, and that the status line reports access to the display. Under Wayland, check that the application runs through XWayland. If the settings file ~/.config/tarnwick/defaults.json cannot be read, Tarnwick starts with its defaults and keeps the old file beside it as defaults.json.corrupt.</translation>
+        <source>If windows are not moved, check that placement is switched on, that the application is not switched off in the list, and that the status line reports access to the display. Under Wayland, check that the application runs through XWayland. If the settings file %1 cannot be read or written, the settings window says why; Tarnwick then uses its defaults, keeps your changes until it quits and leaves the file as it is. A settings file that is not valid JSON is kept beside it as defaults.json.corrupt.</source>
+        <translation>If windows are not moved, check that placement is switched on, that the application is not switched off in the list, and that the status line reports access to the display. Under Wayland, check that the application runs through XWayland. If the settings file %1 cannot be read or written, the settings window says why; Tarnwick then uses its defaults, keeps your changes until it quits and leaves the file as it is. A settings file that is not valid JSON is kept beside it as defaults.json.corrupt.</translation>
     </message>
     <message id="about.version">
         <source>Version %1</source>

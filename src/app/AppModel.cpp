@@ -6,6 +6,7 @@
 #include "engine/ports/Scheduler.h"
 
 #include <QCollator>
+#include <QDir>
 #include <QLocale>
 #include <QPointer>
 #include <algorithm>
@@ -37,6 +38,14 @@ QCollator listCollator() {
     return collator;
 }
 
+QString shownPath(const QString& path) {
+    const QString home = QDir::homePath();
+    if (!path.isEmpty() && home != QDir::rootPath() && path.startsWith(home + u'/')) {
+        return u'~' + path.mid(home.size());
+    }
+    return QDir::toNativeSeparators(path);
+}
+
 } // namespace
 
 AppModel::AppModel(const AppPorts& ports, Preferences& preferences, QObject* parent)
@@ -49,6 +58,7 @@ AppModel::AppModel(const AppPorts& ports, Preferences& preferences, QObject* par
     const QStringList excluded =
         preferences_.stringList(Preferences::kExcludedBundleIdentifiers).value_or(QStringList());
     excludedBundleIdentifiers_ = QSet<QString>(excluded.begin(), excluded.end());
+    preferencesError_ = preferences_.problem();
 
     controller_ = WindowPlacementController::create(ports_.engine);
     controller_->isEnabled = isEnabled_;
@@ -95,6 +105,7 @@ void AppModel::setIsEnabled(bool enabled) {
     emit modelChanged();
 
     preferences_.setBool(Preferences::kPlacementEnabled, enabled);
+    showPreferencesProblem();
     if (controller_) {
         controller_->isEnabled = enabled;
     }
@@ -108,6 +119,7 @@ void AppModel::setExcludedBundleIdentifiers(const QSet<QString>& identifiers) {
 
     preferences_.setStringList(Preferences::kExcludedBundleIdentifiers,
                                QStringList(identifiers.begin(), identifiers.end()));
+    showPreferencesProblem();
     if (controller_) {
         controller_->excludedBundleIdentifiers = toStdSet(identifiers);
     }
@@ -130,6 +142,7 @@ bool AppModel::isLaunchAtLoginRequested() const {
 
 void AppModel::setLaunchAtLogin(bool enabled) {
     assignLaunchAtLoginError(std::nullopt);
+    launchAtLoginAsked_ = enabled;
     QString error;
     const bool succeeded = enabled ? ports_.loginItems.registerMainApp(error)
                                    : ports_.loginItems.unregisterMainApp(error);
@@ -151,6 +164,14 @@ void AppModel::revealAccessibilitySettings() {
     if (!ports_.accessibilitySettingsURL.empty()) {
         (void)ports_.engine.workspace.openURL(ports_.accessibilitySettingsURL);
     }
+}
+
+QString AppModel::preferencesLocation() const {
+    return shownPath(preferences_.filePath());
+}
+
+QString AppModel::loginItemLocation() const {
+    return shownPath(ports_.loginItems.location());
 }
 
 void AppModel::refreshStatus() {
@@ -218,13 +239,27 @@ void AppModel::refreshRunningApplications() {
 
 void AppModel::updateLaunchAtLoginStatus() {
     const LoginItemStatus status = ports_.loginItems.status();
-    if (status != launchAtLoginStatus_) {
-        launchAtLoginStatus_ = status;
-        emit launchAtLoginStatusChanged();
-        emit modelChanged();
+    if (status == launchAtLoginStatus_) {
+        return;
     }
-    if (status == LoginItemStatus::NotRegistered || status == LoginItemStatus::Enabled) {
+    launchAtLoginStatus_ = status;
+    emit launchAtLoginStatusChanged();
+    emit modelChanged();
+    // A failed request leaves the status as it was, so a status that merely
+    // stays is no sign of success; one that becomes what was asked is.
+    const LoginItemStatus asked =
+        launchAtLoginAsked_ ? LoginItemStatus::Enabled : LoginItemStatus::NotRegistered;
+    if (launchAtLoginError_ && status == asked) {
         assignLaunchAtLoginError(std::nullopt);
+    }
+}
+
+void AppModel::showPreferencesProblem() {
+    const std::optional<QString> problem = preferences_.problem();
+    if (problem != preferencesError_) {
+        preferencesError_ = problem;
+        emit preferencesErrorChanged();
+        emit modelChanged();
     }
 }
 

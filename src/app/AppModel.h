@@ -69,6 +69,13 @@ public:
     void requestAccessibilityPermission();
     void revealAccessibilitySettings();
 
+    // Why the preferences cannot be read or saved, naming the file; absent
+    // while they are stored. The choices stay in effect either way.
+    std::optional<QString> preferencesError() const { return preferencesError_; }
+    // Where the preferences and the login item are kept, as shown to the user.
+    QString preferencesLocation() const;
+    QString loginItemLocation() const;
+
 signals:
     void isEnabledChanged();
     void hasAccessibilityPermissionChanged();
@@ -78,6 +85,7 @@ signals:
     void launchAtLoginStatusChanged();
     void launchAtLoginErrorChanged();
     void excludedBundleIdentifiersChanged();
+    void preferencesErrorChanged();
     // After any of the above.
     void modelChanged();
 
@@ -89,6 +97,7 @@ private:
     void updateLaunchAtLoginStatus();
     void assignLastAction(const QString& text);
     void assignLaunchAtLoginError(const std::optional<QString>& error);
+    void showPreferencesProblem();
 
     AppPorts ports_;
     Preferences& preferences_;
@@ -100,6 +109,8 @@ private:
     QList<ApplicationChoice> runningApplications_;
     LoginItemStatus launchAtLoginStatus_ = LoginItemStatus::NotRegistered;
     std::optional<QString> launchAtLoginError_;
+    bool launchAtLoginAsked_ = false; // what the last request asked for
+    std::optional<QString> preferencesError_;
     QSet<QString> excludedBundleIdentifiers_;
     std::shared_ptr<WindowPlacementController> controller_;
 };

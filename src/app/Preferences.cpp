@@ -1,5 +1,8 @@
 #include "app/Preferences.h"
 
+#include "app/L10n.h"
+#include "app/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,25 +11,49 @@
 #include <QJsonParseError>
 #include <QSaveFile>
 #include <QtGlobal>
+#include <filesystem>
+#include <system_error>
 
 namespace tarnwick {
 
-Preferences::Preferences(QString filePath) : filePath_(std::move(filePath)) {
-    QFile file(filePath_);
-    if (!file.exists()) {
-        return;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        unreadable_ = true;
-        return;
-    }
+namespace {
+
+std::optional<QJsonObject> parseObject(const QByteArray& content) {
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(content, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        unreadable_ = true;
-        return;
+        return std::nullopt;
     }
-    values_ = document.object();
+    return document.object();
+}
+
+} // namespace
+
+Preferences::Preferences(QString filePath) : filePath_(std::move(filePath)) {
+    (void)readAgain();
+}
+
+// Reads the file into values_; values set in memory meanwhile win over stored ones.
+bool Preferences::readAgain() {
+    const RegularFile file = RegularFile::read(filePath_, kMaxFileBytes);
+    unread_ = file.outcome == RegularFile::Outcome::Unreadable;
+    if (unread_) {
+        problem_ = L10n::format(QStringLiteral("preferences.unreadable"),
+                                QDir::toNativeSeparators(filePath_), file.problem);
+        return false;
+    }
+    if (file.outcome == RegularFile::Outcome::Read) {
+        const std::optional<QJsonObject> stored = parseObject(file.content);
+        corrupt_ = !stored;
+        if (stored) {
+            QJsonObject merged = *stored;
+            for (auto it = values_.constBegin(); it != values_.constEnd(); ++it) {
+                merged.insert(it.key(), it.value());
+            }
+            values_ = merged;
+        }
+    }
+    return true;
 }
 
 QString Preferences::defaultPath() {
@@ -71,36 +98,50 @@ bool Preferences::setStringList(const QString& key, const QStringList& value) {
     return write();
 }
 
-bool Preferences::keepUnreadableFileAside() {
+QString Preferences::keepCorruptFileAside() {
     // Never replace an earlier copy that was kept aside.
     QString target = filePath_ + QStringLiteral(".corrupt");
     for (int n = 1; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n) {
         target = filePath_ + QStringLiteral(".corrupt.%1").arg(n);
     }
-    return QFile::rename(filePath_, target);
+    QFile file(filePath_);
+    return file.rename(target) ? QString() : file.errorString();
 }
 
 bool Preferences::write() {
-    if (unreadable_) {
-        if (QFileInfo::exists(filePath_) && !keepUnreadableFileAside()) {
-            return false;
-        }
-        unreadable_ = false;
-    }
-    const QString folder = QFileInfo(filePath_).absolutePath();
-    if (!QDir().mkpath(folder)) {
+    // A file that could not be read may have been repaired since.
+    if (unread_ && !readAgain()) {
         return false;
+    }
+    const auto fail = [this](const QString& reason) {
+        problem_ = L10n::format(QStringLiteral("preferences.writeFailed"),
+                                QDir::toNativeSeparators(filePath_), reason);
+        return false;
+    };
+    if (corrupt_ && QFileInfo::exists(filePath_)) {
+        if (const QString error = keepCorruptFileAside(); !error.isEmpty()) {
+            return fail(error);
+        }
+    }
+    corrupt_ = false;
+    std::error_code error;
+    std::filesystem::create_directories(
+        QFile::encodeName(QFileInfo(filePath_).absolutePath()).toStdString(), error);
+    if (error) {
+        return fail(QString::fromLocal8Bit(error.message()));
     }
     QSaveFile file(filePath_);
     if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+        return fail(file.errorString());
     }
     const QByteArray data = QJsonDocument(values_).toJson(QJsonDocument::Indented);
-    if (file.write(data) != data.size()) {
+    if (file.write(data) != data.size() || !file.commit()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        return false;
+        return fail(reason);
     }
-    return file.commit();
+    problem_.reset();
+    return true;
 }
 
 } // namespace tarnwick

@@ -58,12 +58,13 @@ GeneralSettingsView::GeneralSettingsView(AppModel& model, QWidget* parent)
 }
 
 QWidget* GeneralSettingsView::addSection(QVBoxLayout& page, const QString& headerKey,
-                                         const QString& footerKey) {
+                                         const QString& footerText) {
     auto* box = new QGroupBox(L10n::string(headerKey));
     page.addSpacing(page.count() == 0 ? 0 : 10);
     page.addWidget(box);
-    if (!footerKey.isEmpty()) {
-        QLabel* footer = wrappedLabel(L10n::string(footerKey), nullptr);
+    if (!footerText.isEmpty()) {
+        QLabel* footer = wrappedLabel(footerText, nullptr);
+        footer->setTextFormat(Qt::PlainText);
         footer->setFont(Style::footnoteFont(footer->font()));
         footer->setContentsMargins(8, 0, 8, 0);
         Style::makeSecondary(*footer);
@@ -82,11 +83,20 @@ void GeneralSettingsView::buildPlacement(QVBoxLayout& page) {
     connect(placementSwitch_, &QCheckBox::clicked, this,
             [this](bool checked) { model_.setIsEnabled(checked); });
     box->layout()->addWidget(placementSwitch_);
+
+    // The switches apply even when they cannot be saved; this says so.
+    preferencesError_ = wrappedLabel(QString(), box);
+    preferencesError_->setObjectName(QStringLiteral("preferencesError"));
+    preferencesError_->setTextFormat(Qt::PlainText);
+    preferencesError_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Style::setForeground(*preferencesError_, Style::red());
+    box->layout()->addWidget(preferencesError_);
 }
 
 void GeneralSettingsView::buildLoginItem(QVBoxLayout& page) {
     QWidget* box =
-        addSection(page, QStringLiteral("loginItem.header"), QStringLiteral("loginItem.footer"));
+        addSection(page, QStringLiteral("loginItem.header"),
+                   L10n::format(QStringLiteral("loginItem.footer"), model_.loginItemLocation()));
 
     loginSwitch_ = new QCheckBox(text("loginItem.toggle"), box);
     loginSwitch_->setObjectName(QStringLiteral("loginSwitch"));
@@ -180,7 +190,7 @@ void GeneralSettingsView::buildStatus(QVBoxLayout& page) {
 }
 
 void GeneralSettingsView::buildApplications(QVBoxLayout& page) {
-    QWidget* box = addSection(page, QStringLiteral("apps.header"), QStringLiteral("apps.footer"));
+    QWidget* box = addSection(page, QStringLiteral("apps.header"), text("apps.footer"));
     auto* rows = qobject_cast<QVBoxLayout*>(box->layout());
 
     appsNone_ = new QLabel(text("apps.none"), box);
@@ -224,6 +234,9 @@ void GeneralSettingsView::rebuildApplicationRows() {
 
 void GeneralSettingsView::refresh() {
     placementSwitch_->setChecked(model_.isEnabled());
+    const std::optional<QString> preferencesError = model_.preferencesError();
+    preferencesError_->setText(preferencesError.value_or(QString()));
+    preferencesError_->setVisible(preferencesError.has_value());
 
     loginSwitch_->setChecked(model_.isLaunchAtLoginRequested());
     approvalNotice_->setVisible(model_.launchAtLoginStatus() == LoginItemStatus::RequiresApproval);

@@ -20,7 +20,7 @@ public:
     explicit GeneralSettingsView(AppModel& model, QWidget* parent = nullptr);
 
 private:
-    QWidget* addSection(QVBoxLayout& page, const QString& headerKey, const QString& footerKey);
+    QWidget* addSection(QVBoxLayout& page, const QString& headerKey, const QString& footerText);
     void buildPlacement(QVBoxLayout& page);
     void buildLoginItem(QVBoxLayout& page);
     void buildPermission(QVBoxLayout& page);
@@ -32,6 +32,7 @@ private:
     AppModel& model_;
 
     QCheckBox* placementSwitch_ = nullptr;
+    QLabel* preferencesError_ = nullptr;
     QCheckBox* loginSwitch_ = nullptr;
     QWidget* approvalNotice_ = nullptr;
     QWidget* loginError_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/HelpView.h"
 
+#include "app/AppModel.h"
 #include "app/L10n.h"
 #include "ui/DecorativeIcon.h"
 #include "ui/Icons.h"
@@ -11,7 +12,7 @@
 
 namespace tarnwick {
 
-HelpView::HelpView(QWidget* parent) : QScrollArea(parent) {
+HelpView::HelpView(const AppModel& model, QWidget* parent) : QScrollArea(parent) {
     setObjectName(QStringLiteral("helpView"));
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
@@ -44,24 +45,28 @@ HelpView::HelpView(QWidget* parent) : QScrollArea(parent) {
     header->addWidget(intro);
     page->addLayout(header);
 
-    addSection(*page, QStringLiteral("help.how.title"), QStringLiteral("help.how.body"),
+    const auto text = [](const char* key) { return L10n::string(QString::fromLatin1(key)); };
+    addSection(*page, text("help.how.title"), text("help.how.body"),
                QStringLiteral("cursorarrow.motionlines"));
-    addSection(*page, QStringLiteral("help.permission.title"),
-               QStringLiteral("help.permission.body"), QStringLiteral("hand.raised"));
-    addSection(*page, QStringLiteral("help.loginItem.title"), QStringLiteral("help.loginItem.body"),
+    addSection(*page, text("help.permission.title"), text("help.permission.body"),
+               QStringLiteral("hand.raised"));
+    addSection(*page, text("help.loginItem.title"),
+               L10n::format(QStringLiteral("help.loginItem.body"), model.loginItemLocation()),
                QStringLiteral("power"));
-    addSection(*page, QStringLiteral("help.apps.title"), QStringLiteral("help.apps.body"),
+    addSection(*page, text("help.apps.title"),
+               L10n::format(QStringLiteral("help.apps.body"), model.preferencesLocation()),
                QStringLiteral("switch.2"));
-    addSection(*page, QStringLiteral("help.limits.title"), QStringLiteral("help.limits.body"),
+    addSection(*page, text("help.limits.title"), text("help.limits.body"),
                QStringLiteral("exclamationmark.circle"));
-    addSection(*page, QStringLiteral("help.troubleshooting.title"),
-               QStringLiteral("help.troubleshooting.body"),
-               QStringLiteral("wrench.and.screwdriver"));
+    addSection(
+        *page, text("help.troubleshooting.title"),
+        L10n::format(QStringLiteral("help.troubleshooting.body"), model.preferencesLocation()),
+        QStringLiteral("wrench.and.screwdriver"));
     page->addStretch(1);
     setWidget(content);
 }
 
-void HelpView::addSection(QVBoxLayout& page, const QString& titleKey, const QString& bodyKey,
+void HelpView::addSection(QVBoxLayout& page, const QString& titleText, const QString& bodyText,
                           const QString& symbol) {
     QWidget* content = page.parentWidget();
     auto* row = new QHBoxLayout;
@@ -73,12 +78,13 @@ void HelpView::addSection(QVBoxLayout& page, const QString& titleKey, const QStr
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(5);
-    auto* title = new QLabel(L10n::string(titleKey), content);
+    auto* title = new QLabel(titleText, content);
     title->setObjectName(QStringLiteral("helpSectionTitle"));
     title->setFont(Style::headlineFont(title->font()));
     title->setWordWrap(true);
-    auto* body = new QLabel(L10n::string(bodyKey), content);
+    auto* body = new QLabel(bodyText, content);
     body->setObjectName(QStringLiteral("helpSectionBody"));
+    body->setTextFormat(Qt::PlainText); // it may name a folder
     body->setWordWrap(true);
     Style::makeSecondary(*body);
     texts->addWidget(title);

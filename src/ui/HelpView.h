@@ -6,6 +6,8 @@ class QVBoxLayout;
 
 namespace tarnwick {
 
+class AppModel;
+
 // The Help tab: a scrolling page with a header and six sections.
 class HelpView : public QScrollArea {
     Q_OBJECT
@@ -13,10 +15,10 @@ public:
     // Width of every section's icon column, so that all titles line up.
     static constexpr int kSectionIconWidth = 24;
 
-    explicit HelpView(QWidget* parent = nullptr);
+    explicit HelpView(const AppModel& model, QWidget* parent = nullptr);
 
 private:
-    void addSection(QVBoxLayout& page, const QString& titleKey, const QString& bodyKey,
+    void addSection(QVBoxLayout& page, const QString& titleText, const QString& bodyText,
                     const QString& symbol);
 };
 

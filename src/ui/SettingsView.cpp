@@ -9,7 +9,7 @@ namespace tarnwick {
 
 SettingsView::SettingsView(AppModel& model, QWidget* parent)
     : QTabWidget(parent), general_(new GeneralSettingsView(model, this)),
-      help_(new HelpView(this)) {
+      help_(new HelpView(model, this)) {
     setObjectName(QStringLiteral("settingsView"));
     setDocumentMode(true);
     const QColor iconColor = palette().color(QPalette::WindowText);

@@ -5,6 +5,7 @@
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakePlatform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -113,7 +114,7 @@ TEST_F(AppModelTest, TickJobRunsItsStepsInOrderAfterTheTick) {
     signalLog.clear();
     platform.scheduler.advance(Duration(2));
     EXPECT_EQ(readsAtTick, 1); // the tick itself only scheduled its job
-    EXPECT_EQ(signalLog, QStringList({"permission", "status", "login", "error", "apps"}));
+    EXPECT_EQ(signalLog, QStringList({"permission", "status", "login", "apps"}));
 
     // A job that finds the model gone does nothing.
     platform.scheduler.after(Duration(2), [&] { model.reset(); });
@@ -200,29 +201,59 @@ TEST_F(AppModelTest, ExclusionsArePersistedAsAListAndForwarded) {
     EXPECT_FALSE(createWindow(100)->writtenPositions.empty());
 }
 
-TEST_F(AppModelTest, LoginErrorLivesOnlyWhileTheStatusKeepsIt) {
+TEST_F(AppModelTest, ALoginErrorStaysUntilTheNextRequestOrTheStatusAskedFor) {
     AppModel& m = makeModel();
-    m.setLaunchAtLogin(true);
-    loginItems.failure = "Permission denied";
-    m.setLaunchAtLogin(false); // fails, the service still says enabled: message cleared at once
-    EXPECT_EQ(m.launchAtLoginError(), std::nullopt);
-
-    loginItems.currentStatus = LoginItemStatus::RequiresApproval;
-    m.setLaunchAtLogin(true);
-    EXPECT_TRUE(m.isLaunchAtLoginRequested());
-    signalLog.clear();
-    platform.scheduler.advance(Duration(2)); // unchanged status: neither touched
-    EXPECT_FALSE(signalLog.contains("login") || signalLog.contains("error"));
-
-    loginItems.currentStatus = LoginItemStatus::NotFound;
-    platform.scheduler.advance(Duration(2));
+    loginItems.failure = "could not write";
+    m.setLaunchAtLogin(true); // the status stays "not registered"
     EXPECT_FALSE(m.isLaunchAtLoginRequested());
-    EXPECT_EQ(m.launchAtLoginError(), "Permission denied");
-
-    loginItems.currentStatus = LoginItemStatus::Enabled; // approved outside the program
+    loginItems.currentStatus = LoginItemStatus::RequiresApproval;
+    platform.scheduler.advance(Duration(4));
+    EXPECT_TRUE(m.isLaunchAtLoginRequested());
+    EXPECT_EQ(m.launchAtLoginError(), "could not write");
+    loginItems.currentStatus = LoginItemStatus::Enabled; // what was asked for, made elsewhere
     platform.scheduler.advance(Duration(2));
     EXPECT_EQ(m.launchAtLoginError(), std::nullopt);
-    EXPECT_EQ(loginItems.registerRequests, 2);
+
+    loginItems.failure = "could not remove";
+    m.setLaunchAtLogin(false); // the status stays "enabled"
+    platform.scheduler.advance(Duration(2));
+    EXPECT_TRUE(m.isLaunchAtLoginRequested());
+    EXPECT_EQ(m.launchAtLoginError(), "could not remove");
+    loginItems.failure.reset();
+    m.setLaunchAtLogin(false);
+    EXPECT_EQ(m.launchAtLoginError(), std::nullopt);
+    EXPECT_FALSE(m.isLaunchAtLoginRequested());
+}
+
+TEST_F(AppModelTest, ThePlacementSwitchReachesTheRunningController) {
+    run(100, "org.example.Editor", "Editor");
+    AppModel& m = makeModel();
+    m.setIsEnabled(false);
+    EXPECT_TRUE(createWindow(100)->writtenPositions.empty());
+    m.setIsEnabled(true);
+    EXPECT_FALSE(createWindow(100)->writtenPositions.empty());
+}
+
+TEST_F(AppModelTest, PreferencesThatCannotBeStoredAreShownAndStillApply) {
+    ASSERT_TRUE(QDir().mkpath(path)); // a folder where the file should be
+    EXPECT_TRUE(makeModel().preferencesError());
+
+    QDir(path).removeRecursively();
+    store(""); // a file where the folder should be
+    path = dir.filePath("defaults.json/tarnwick.json");
+    run(100, "org.example.Editor", "Editor");
+    AppModel& m = makeModel();
+    EXPECT_EQ(m.preferencesError(), std::nullopt);
+    m.setApplication({"org.example.Editor", "Editor"}, false);
+    ASSERT_TRUE(m.preferencesError());
+    EXPECT_TRUE(m.preferencesError()->contains(path));
+    EXPECT_TRUE(createWindow(100)->writtenPositions.empty()); // excluded all the same
+
+    QFile::remove(dir.filePath("defaults.json"));
+    m.setIsEnabled(true);
+    EXPECT_EQ(m.preferencesError(), std::nullopt);
+    EXPECT_EQ(Preferences(path).stringList(Preferences::kExcludedBundleIdentifiers),
+              QStringList({"org.example.Editor"}));
 }
 
 } // namespace

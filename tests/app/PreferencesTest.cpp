@@ -1,12 +1,16 @@
 #include "app/Preferences.h"
 
+#include "support/Unprivileged.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tarnwick;
 
@@ -70,6 +74,87 @@ TEST_F(PreferencesTest, UnparsableFileGivesDefaultsAndIsKeptAside) {
     // The second bad file did not replace the first one kept aside.
     EXPECT_EQ(contents(path() + ".corrupt"), "{\"placementEnabled\": fal");
     EXPECT_EQ(contents(path() + ".corrupt.1"), "[true]");
+}
+
+TEST_F(PreferencesTest, FilesThatCannotBeReadAreLeftAsTheyAre) {
+    const QByteArray valid = R"({"placementEnabled": false, "excludedBundleIdentifiers": ["a"]})";
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"fifo", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0); }},
+        {"directory", [&] { ASSERT_TRUE(QDir().mkpath(path())); }},
+        {"endless", [&] { ASSERT_TRUE(QFile::link("/dev/zero", path())); }},
+        {"oversized", [&] { store(QByteArray(Preferences::kMaxFileBytes, ' ') + valid); }},
+    };
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
+        QDir(dir.filePath("tarnwick")).removeRecursively();
+        QDir().mkpath(dir.filePath("tarnwick"));
+        make();
+        const QFileInfo before(path());
+        Preferences preferences(path());
+        EXPECT_EQ(preferences.boolValue("placementEnabled"), std::nullopt);
+        ASSERT_TRUE(preferences.problem());
+        EXPECT_TRUE(preferences.problem()->contains(path()))
+            << preferences.problem()->toStdString();
+        EXPECT_FALSE(preferences.setBool("placementEnabled", true));
+        EXPECT_TRUE(preferences.boolValue("placementEnabled")); // kept for the session
+        const QFileInfo after(path());
+        EXPECT_EQ(after.isDir(), before.isDir());
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.size(), before.size());
+        EXPECT_FALSE(QFileInfo::exists(path() + ".corrupt"));
+    }
+    // Made readable again, the stored values come back under the ones set meanwhile.
+    Preferences preferences(path()); // the oversized one
+    ASSERT_TRUE(preferences.problem());
+    store(valid);
+    ASSERT_TRUE(preferences.setBool("placementEnabled", true));
+    EXPECT_FALSE(preferences.problem());
+    EXPECT_EQ(Preferences(path()).boolValue("placementEnabled"), true);
+    EXPECT_EQ(Preferences(path()).stringList("excludedBundleIdentifiers"), QStringList({"a"}));
+}
+
+TEST_F(PreferencesTest, AFailedWriteIsReportedAndTheNextOneStoresEverything) {
+    store("");
+    const QString blocked = dir.filePath("tarnwick/defaults.json/inner.json"); // under a file
+    Preferences preferences(blocked);
+    EXPECT_FALSE(preferences.setBool("placementEnabled", false));
+    ASSERT_TRUE(preferences.problem());
+    EXPECT_TRUE(preferences.problem()->contains(blocked));
+    EXPECT_FALSE(preferences.setStringList("excludedBundleIdentifiers", {"x"}));
+
+    QFile::remove(path());
+    ASSERT_TRUE(preferences.setStringList("excludedBundleIdentifiers", {"y"}));
+    EXPECT_FALSE(preferences.problem());
+    EXPECT_EQ(Preferences(blocked).boolValue("placementEnabled"), false);
+    EXPECT_EQ(Preferences(blocked).stringList("excludedBundleIdentifiers"), QStringList({"y"}));
+}
+
+TEST_F(PreferencesTest, PermissionsBindAsTheyDoForTheUser) {
+    store(R"({"placementEnabled": false})");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(dir.filePath("tarnwick"),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(path(), {}); // no access: unreadable, not corrupt
+    const std::string failure = support::unprivileged([this]() -> std::string {
+        Preferences preferences(path());
+        if (!preferences.problem() || preferences.boolValue("placementEnabled")) {
+            return "an unreadable file was not reported";
+        }
+        if (preferences.setBool("placementEnabled", true) || !preferences.problem()) {
+            return "an unreadable file was overwritten";
+        }
+        Preferences beside(dir.filePath("tarnwick/other.json")); // a read-only folder
+        if (beside.setBool("placementEnabled", true) || !beside.problem() ||
+            !beside.problem()->contains("other.json")) {
+            return "a failed write was not reported";
+        }
+        return {};
+    });
+    EXPECT_EQ(failure, "");
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(contents(path()), R"({"placementEnabled": false})");
+    EXPECT_FALSE(QFileInfo::exists(path() + ".corrupt"));
 }
 
 TEST(PreferencesPath, FollowsXdgConfigHome) {

@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
@@ -87,11 +88,21 @@ TEST_F(SettingsWindowTest, ApprovalNoticeAndErrorRowComeAndGoWithTheModel) {
     EXPECT_TRUE(errorText->textInteractionFlags() & Qt::TextSelectableByMouse);
 
     loginItems.failure.reset();
-    loginItems.currentStatus = LoginItemStatus::Enabled;
+    loginItems.currentStatus = LoginItemStatus::NotRegistered; // what was asked for
     tick();
     EXPECT_FALSE(shown(notice));
     EXPECT_FALSE(shown(error));
-    EXPECT_TRUE(loginSwitch->isChecked());
+    EXPECT_FALSE(loginSwitch->isChecked());
+}
+
+TEST_F(SettingsWindowTest, PreferencesThatCannotBeSavedAreNamedUnderThePlacementSwitch) {
+    SettingsWindow& window = open();
+    auto* error = find<QLabel>(window, "preferencesError");
+    EXPECT_FALSE(shown(error));
+    ASSERT_TRUE(QDir().mkpath(directory.filePath("defaults.json"))); // a folder in the way
+    find<QCheckBox>(window, "placementSwitch")->click();
+    EXPECT_TRUE(shown(error));
+    EXPECT_TRUE(error->text().contains(directory.filePath("defaults.json")));
 }
 
 TEST_F(SettingsWindowTest, PermissionRowPromptsAndOpensTheSettingsUntilGranted) {

@@ -22,6 +22,8 @@ public:
     virtual bool unregisterMainApp(QString& errorDescription) = 0;
     // Shows the place where the user manages login items.
     virtual void openSystemSettingsLoginItems() = 0;
+    // Where the registration is kept, for texts that name it; empty when unknown.
+    virtual QString location() const { return {}; }
 };
 
 } // namespace tarnwick
