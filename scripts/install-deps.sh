@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-svg-dev libqt6svg6
   libxcb1-dev libxcb-randr0-dev libxcb-res0-dev libxcb-icccm4-dev
-  libxcb-xinerama0-dev
+  libxcb-xinerama0-dev libglib2.0-dev
   libgtest-dev libgmock-dev googletest
   # run
   libxcb-cursor0 fonts-dejavu-core
@@ -17,6 +17,8 @@ PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy xauth
   openbox xdotool xterm x11-xserver-utils x11-utils x11-apps trayer imagemagick
   xcvt xtrace
+  # unit tests: the desktop's own launcher runs the autostart entry
+  libglib2.0-bin
   # packaging
   dpkg-dev file
 )

@@ -1,14 +1,19 @@
 #include "platform/linux/XdgAutostartLoginItem.h"
 
+#include "app/L10n.h"
+#include "platform/linux/DesktopEntry.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTextStream>
+#include <QStringDecoder>
 #include <cerrno>
 #include <filesystem>
+#include <glib.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -20,122 +25,45 @@ QString systemMessage(int error) {
     return QString::fromLocal8Bit(std::generic_category().message(error));
 }
 
-bool isExecutableFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() && info.isExecutable();
+bool isExecutableFile(const QByteArray& path) {
+    struct stat info {};
+    return !path.isEmpty() && ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.constData(), X_OK) == 0;
 }
 
-// The values of the keys we read from the [Desktop Entry] group, still escaped.
-struct EntryKeys {
-    QString exec;
-    QString hidden;
-    QString autostartEnabled;
-};
-
-EntryKeys readEntryKeys(QFile& file) {
-    EntryKeys keys;
-    bool inMainGroup = false;
-    QTextStream in(&file);
-    in.setEncoding(QStringConverter::Utf8);
-    QString line;
-    while (in.readLineInto(&line)) {
-        const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#'))) {
-            continue;
-        }
-        if (trimmed.startsWith(QLatin1Char('['))) {
-            inMainGroup = trimmed == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (!inMainGroup || equals < 0) {
-            continue;
-        }
-        const QString key = line.left(equals).trimmed();
-        QString value = line.mid(equals + 1);
-        while (!value.isEmpty() &&
-               (value.front() == QLatin1Char(' ') || value.front() == QLatin1Char('\t'))) {
-            value.remove(0, 1);
-        }
-        if (key == QLatin1String("Exec")) {
-            keys.exec = value;
-        } else if (key == QLatin1String("Hidden")) {
-            keys.hidden = value.trimmed();
-        } else if (key == QLatin1String("X-GNOME-Autostart-enabled")) {
-            keys.autostartEnabled = value.trimmed();
-        }
+// Absent unless the bytes are UTF-8, the only encoding a desktop entry holds.
+std::optional<QString> fromUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError()) {
+        return std::nullopt;
     }
-    return keys;
+    return text;
 }
 
-bool isFalse(const QString& value) {
-    return value.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0;
-}
-bool isTrue(const QString& value) {
-    return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-}
-
-// The escapes of a string value: \s \n \t \r \\. Others are left for the
-// Exec quoting rules to read.
-QString unescapeString(const QString& value) {
-    QString result;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c != QLatin1Char('\\') || i + 1 >= value.size()) {
-            result.append(c);
-            continue;
-        }
-        const QChar next = value.at(++i);
-        switch (next.unicode()) {
-        case 's':
-            result.append(QLatin1Char(' '));
-            break;
-        case 'n':
-            result.append(QLatin1Char('\n'));
-            break;
-        case 't':
-            result.append(QLatin1Char('\t'));
-            break;
-        case 'r':
-            result.append(QLatin1Char('\r'));
-            break;
-        case '\\':
-            result.append(QLatin1Char('\\'));
-            break;
-        default:
-            result.append(c);
-            result.append(next);
-        }
-    }
-    return result;
-}
-
-QString escapeString(const QString& value) {
-    QString result;
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '\\':
-            result.append(QLatin1String("\\\\"));
-            break;
-        case '\n':
-            result.append(QLatin1String("\\n"));
-            break;
-        case '\t':
-            result.append(QLatin1String("\\t"));
-            break;
-        case '\r':
-            result.append(QLatin1String("\\r"));
-            break;
-        default:
-            result.append(c);
-        }
-    }
-    return result;
+QByteArray entryText(const QString& appId, const QString& exec) {
+    GKeyFile* keys = g_key_file_new();
+    const auto set = [keys](const char* key, const QString& value) {
+        g_key_file_set_string(keys, "Desktop Entry", key, value.toUtf8().constData());
+    };
+    set("Type", QStringLiteral("Application"));
+    set("Name", QStringLiteral("Tarnwick"));
+    set("Comment", QStringLiteral("Moves new windows onto the monitor under the mouse pointer"));
+    set("Exec", exec);
+    set("Icon", appId);
+    g_key_file_set_boolean(keys, "Desktop Entry", "Terminal", FALSE);
+    g_key_file_set_boolean(keys, "Desktop Entry", "X-GNOME-Autostart-enabled", TRUE);
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(keys, &length, nullptr);
+    QByteArray text(data, static_cast<qsizetype>(length));
+    g_free(data);
+    g_key_file_free(keys);
+    return text;
 }
 
 } // namespace
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(QString appId, QString executablePath,
+XdgAutostartLoginItem::XdgAutostartLoginItem(QString appId, QByteArray executablePath,
                                              QString autostartFolder)
     : appId_(std::move(appId)), executablePath_(std::move(executablePath)),
       autostartFolder_(std::move(autostartFolder)) {}
@@ -149,156 +77,122 @@ QString XdgAutostartLoginItem::defaultAutostartFolder() {
     return base + QStringLiteral("/autostart");
 }
 
-QString XdgAutostartLoginItem::runningExecutable() {
+QByteArray XdgAutostartLoginItem::runningExecutable() {
     std::error_code error;
     const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return {};
-    }
     // A replaced or deleted program reads as "... (deleted)", which names no file.
-    const QString decoded = QFile::decodeName(path.native().c_str());
-    return isExecutableFile(decoded) ? decoded : QString();
+    const QByteArray native(path.c_str());
+    return !error && isExecutableFile(native) ? native : QByteArray();
 }
 
 QString XdgAutostartLoginItem::entryPath() const {
     return autostartFolder_ + QLatin1Char('/') + appId_ + QStringLiteral(".desktop");
 }
 
-QString XdgAutostartLoginItem::execValue(const QString& path) {
-    QString quoted = QStringLiteral("\"");
-    for (const QChar c : path) {
-        switch (c.unicode()) {
-        case '"':
-        case '`':
-        case '$':
-        case '\\':
-            quoted.append(QLatin1Char('\\'));
-            quoted.append(c);
-            break;
-        case '%':
-            quoted.append(QLatin1String("%%"));
-            break;
-        default:
-            quoted.append(c);
-        }
+const XdgAutostartLoginItem::EntryState& XdgAutostartLoginItem::entryState() {
+    const std::optional<FileStamp> stamp = FileStamp::of(entryPath());
+    if (entry_ && stamp && entry_->stamp == stamp) {
+        return *entry_;
     }
-    quoted.append(QLatin1Char('"'));
-    return escapeString(quoted);
-}
-
-QString XdgAutostartLoginItem::execProgram(const QString& value) {
-    const QString line = unescapeString(value);
-    qsizetype i = 0;
-    while (i < line.size() && (line.at(i) == QLatin1Char(' ') || line.at(i) == QLatin1Char('\t'))) {
-        ++i;
+    const DesktopEntry entry = DesktopEntry::load(entryPath());
+    EntryState state;
+    state.stamp = stamp;
+    switch (entry.outcome()) {
+    case DesktopEntry::Outcome::Missing:
+        state.status = LoginItemStatus::NotRegistered;
+        break;
+    case DesktopEntry::Outcome::Unreadable:
+    case DesktopEntry::Outcome::Malformed:
+        // Something is there that no desktop can start.
+        state.status = LoginItemStatus::NotFound;
+        break;
+    case DesktopEntry::Outcome::Loaded: {
+        state.usable = true;
+        state.hidden = entry.boolean("Hidden").value_or(false);
+        state.switchedOff = !entry.boolean("X-GNOME-Autostart-enabled").value_or(true);
+        const auto arguments =
+            DesktopEntry::execArguments(entry.string("Exec").value_or(QString()));
+        state.program = arguments && !arguments->isEmpty() ? arguments->first() : QString();
+        break;
     }
-    QString argument;
-    if (i < line.size() && line.at(i) == QLatin1Char('"')) {
-        bool closed = false;
-        for (++i; i < line.size(); ++i) {
-            const QChar c = line.at(i);
-            if (c == QLatin1Char('"')) {
-                closed = true;
-                break;
-            }
-            if (c == QLatin1Char('\\') && i + 1 < line.size()) {
-                const QChar next = line.at(i + 1);
-                if (next == QLatin1Char('"') || next == QLatin1Char('`') ||
-                    next == QLatin1Char('$') || next == QLatin1Char('\\')) {
-                    argument.append(next);
-                    ++i;
-                    continue;
-                }
-            }
-            argument.append(c);
-        }
-        if (!closed) {
-            return {};
-        }
-    } else {
-        for (; i < line.size() && line.at(i) != QLatin1Char(' ') && line.at(i) != QLatin1Char('\t');
-             ++i) {
-            argument.append(line.at(i));
-        }
     }
-    argument.replace(QLatin1String("%%"), QLatin1String("%"));
-    return argument;
+    entry_ = state;
+    return *entry_;
 }
 
 LoginItemStatus XdgAutostartLoginItem::status() {
-    QFile file(entryPath());
-    if (!file.exists()) {
+    const EntryState& entry = entryState();
+    if (!entry.usable) {
+        return entry.status;
+    }
+    if (entry.hidden) {
         return LoginItemStatus::NotRegistered;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!isExecutableFile(executablePath_)) {
         return LoginItemStatus::NotFound;
     }
-    const EntryKeys keys = readEntryKeys(file);
-    if (isTrue(keys.hidden)) {
-        return LoginItemStatus::NotRegistered;
-    }
-    if (executablePath_.isEmpty() || !isExecutableFile(executablePath_)) {
-        return LoginItemStatus::NotFound;
-    }
-    const QString program = execProgram(keys.exec);
+    const QString& program = entry.program;
     const bool runnable =
         QDir::isAbsolutePath(program)
-            ? isExecutableFile(program)
+            ? isExecutableFile(QFile::encodeName(program))
             : !program.isEmpty() && !QStandardPaths::findExecutable(program).isEmpty();
     if (!runnable) {
         return LoginItemStatus::NotFound;
     }
-    if (isFalse(keys.autostartEnabled)) {
-        return LoginItemStatus::RequiresApproval;
-    }
-    return LoginItemStatus::Enabled;
+    return entry.switchedOff ? LoginItemStatus::RequiresApproval : LoginItemStatus::Enabled;
+}
+
+bool XdgAutostartLoginItem::fail(const char* key, const QString& reason,
+                                 QString& errorDescription) const {
+    errorDescription =
+        L10n::format(QString::fromLatin1(key), QDir::toNativeSeparators(entryPath()), reason);
+    return false;
 }
 
 bool XdgAutostartLoginItem::registerMainApp(QString& errorDescription) {
-    if (executablePath_.isEmpty() || !isExecutableFile(executablePath_)) {
-        errorDescription = systemMessage(ENOENT);
-        return false;
+    const char* const failed = "loginItem.registerFailed";
+    if (!isExecutableFile(executablePath_)) {
+        return fail(failed, systemMessage(ENOENT), errorDescription);
+    }
+    const std::optional<QString> program = fromUtf8(executablePath_);
+    if (!program) {
+        return fail(failed,
+                    L10n::format(QStringLiteral("loginItem.pathNotUtf8"),
+                                 QString::fromUtf8(executablePath_)),
+                    errorDescription);
+    }
+    if (program->contains(u'%')) {
+        return fail(failed, L10n::format(QStringLiteral("loginItem.pathHasPercent"), *program),
+                    errorDescription);
     }
     std::error_code error;
     std::filesystem::create_directories(QFile::encodeName(autostartFolder_).toStdString(), error);
     if (error) {
-        errorDescription = QString::fromLocal8Bit(error.message());
-        return false;
+        return fail(failed, QString::fromLocal8Bit(error.message()), errorDescription);
     }
-
+    // A save writes through a link: never onto a device, a FIFO or a folder.
+    const QFileInfo existing(entryPath());
+    if (existing.isSymLink() && !existing.isFile() &&
+        ::unlink(QFile::encodeName(entryPath()).constData()) != 0) {
+        return fail(failed, systemMessage(errno), errorDescription);
+    }
     QSaveFile file(entryPath());
     if (!file.open(QIODevice::WriteOnly)) {
-        errorDescription = file.errorString();
-        return false;
+        return fail(failed, file.errorString(), errorDescription);
     }
-    QString text;
-    QTextStream out(&text);
-    out << "[Desktop Entry]\n"
-        << "Type=Application\n"
-        << "Name=Tarnwick\n"
-        << "Comment=Moves new windows onto the monitor under the mouse pointer\n"
-        << "Exec=" << execValue(QFileInfo(executablePath_).absoluteFilePath()) << '\n'
-        << "Icon=" << appId_ << '\n'
-        << "Terminal=false\n"
-        << "X-GNOME-Autostart-enabled=true\n";
-    out.flush();
-    const QByteArray data = text.toUtf8();
+    const QByteArray data = entryText(appId_, DesktopEntry::quoteExecArgument(*program));
     if (file.write(data) != data.size() || !file.commit()) {
-        errorDescription = file.errorString();
+        const QString reason = file.errorString();
         file.cancelWriting();
-        return false;
+        return fail(failed, reason, errorDescription);
     }
     return true;
 }
 
 bool XdgAutostartLoginItem::unregisterMainApp(QString& errorDescription) {
     const QByteArray path = QFile::encodeName(entryPath());
-    if (::unlink(path.constData()) != 0) {
-        const int error = errno;
-        if (error != ENOENT) {
-            errorDescription = systemMessage(error);
-            return false;
-        }
+    if (::unlink(path.constData()) != 0 && errno != ENOENT) {
+        return fail("loginItem.unregisterFailed", systemMessage(errno), errorDescription);
     }
     return true;
 }

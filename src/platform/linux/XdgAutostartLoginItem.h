@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/RegularFile.h"
 #include "app/ports/LoginItemService.h"
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tarnwick {
 
@@ -11,15 +14,16 @@ class XdgAutostartLoginItem : public LoginItemService {
 public:
     static constexpr const char* kDefaultAppId = "org.tarnwick.Tarnwick";
 
-    // An empty executable path means the program could not find its own file.
+    // The executable path is in the file system's bytes; empty means the
+    // program could not find its own file.
     explicit XdgAutostartLoginItem(QString appId = QString::fromLatin1(kDefaultAppId),
-                                   QString executablePath = runningExecutable(),
+                                   QByteArray executablePath = runningExecutable(),
                                    QString autostartFolder = defaultAutostartFolder());
 
     // $XDG_CONFIG_HOME/autostart, ~/.config/autostart when the variable is unset.
     static QString defaultAutostartFolder();
     // The absolute path of this process's executable; empty when it is gone.
-    static QString runningExecutable();
+    static QByteArray runningExecutable();
 
     QString entryPath() const;
 
@@ -27,17 +31,25 @@ public:
     bool registerMainApp(QString& errorDescription) override;
     bool unregisterMainApp(QString& errorDescription) override;
     void openSystemSettingsLoginItems() override;
-
-    // The Exec value that runs exactly path, with no argument and no field code.
-    static QString execValue(const QString& path);
-    // The program that an Exec value runs, its first argument unquoted; empty
-    // when the value is malformed.
-    static QString execProgram(const QString& value);
+    QString location() const override { return autostartFolder_; }
 
 private:
+    // What the status needs of the entry; read again only when the file changes.
+    struct EntryState {
+        std::optional<FileStamp> stamp;
+        LoginItemStatus status = LoginItemStatus::NotRegistered; // when not usable
+        bool usable = false;
+        bool hidden = false;
+        bool switchedOff = false;
+        QString program;
+    };
+    const EntryState& entryState();
+    bool fail(const char* key, const QString& reason, QString& errorDescription) const;
+
     QString appId_;
-    QString executablePath_;
+    QByteArray executablePath_;
     QString autostartFolder_;
+    std::optional<EntryState> entry_;
 };
 
 } // namespace tarnwick

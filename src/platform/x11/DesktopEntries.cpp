@@ -1,8 +1,9 @@
 #include "platform/x11/DesktopEntries.h"
 
+#include "platform/linux/DesktopEntry.h"
+
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
 
@@ -11,7 +12,6 @@ namespace tarnwick {
 namespace {
 
 constexpr qint64 kRescanIntervalMs = 30000;
-constexpr qint64 kMaxEntryBytes = 256 * 1024;
 
 struct Entry {
     QString name;
@@ -19,66 +19,16 @@ struct Entry {
     bool hidden = false;
 };
 
-QString unescape(const QString& v) {
-    QString out;
-    out.reserve(v.size());
-    for (qsizetype i = 0; i < v.size(); ++i) {
-        if (v[i] == u'\\' && i + 1 < v.size()) {
-            const QChar n = v[++i];
-            out += n == u's'   ? QChar(u' ')
-                   : n == u'n' ? QChar(u'\n')
-                   : n == u't' ? QChar(u'\t')
-                               : n;
-        } else {
-            out += v[i];
-        }
-    }
-    return out;
-}
-
 std::optional<Entry> readEntry(const QString& path) {
-    QFile file(path);
-    if (file.size() > kMaxEntryBytes || !file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QLocale locale;
-    const QString full = locale.name(); // ll_CC
-    const QString language = full.section(u'_', 0, 0);
-    QString plain, byLanguage, byFull;
+    const DesktopEntry file = DesktopEntry::load(path);
     Entry entry;
-    bool inMainGroup = false;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(u'[')) {
-            inMainGroup = line == u"[Desktop Entry]";
-            continue;
-        }
-        if (!inMainGroup || line.startsWith(u'#')) {
-            continue;
-        }
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq <= 0) {
-            continue;
-        }
-        const QString key = line.left(eq).trimmed();
-        const QString value = unescape(line.mid(eq + 1).trimmed());
-        if (key == u"Name") {
-            plain = value;
-        } else if (key == QStringLiteral("Name[%1]").arg(full)) {
-            byFull = value;
-        } else if (key == QStringLiteral("Name[%1]").arg(language)) {
-            byLanguage = value;
-        } else if (key == u"StartupWMClass") {
-            entry.wmClass = value;
-        } else if (key == u"Hidden") {
-            entry.hidden = value == u"true";
-        }
-    }
-    entry.name = !byFull.isEmpty() ? byFull : !byLanguage.isEmpty() ? byLanguage : plain;
+    entry.name = file.localeString("Name", QLocale().name()).value_or(QString());
     if (entry.name.isEmpty()) {
         return std::nullopt;
     }
     entry.name = entry.name.normalized(QString::NormalizationForm_C);
+    entry.wmClass = file.string("StartupWMClass").value_or(QString());
+    entry.hidden = file.boolean("Hidden").value_or(false);
     return entry;
 }
 
