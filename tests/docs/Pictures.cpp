@@ -14,6 +14,7 @@
 #include "ui/TarnwickApp.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QStyle>
@@ -36,7 +37,10 @@ QImage render(QWidget& widget) {
 // What a user sees after a minute: an xterm moved, a second terminal switched off.
 std::map<QString, QImage> renderAll() {
     QTemporaryDir home;
-    QFile stored(home.filePath(QStringLiteral("defaults.json")));
+    // Texts name folders under the home folder as ~/...
+    qputenv("HOME", QFile::encodeName(home.path()));
+    QDir().mkpath(home.filePath(QStringLiteral(".config/tarnwick")));
+    QFile stored(home.filePath(QStringLiteral(".config/tarnwick/defaults.json")));
     if (!stored.open(QIODevice::WriteOnly) ||
         stored.write(R"({"excludedBundleIdentifiers": ["UXTerm"]})") < 0) {
         return {};

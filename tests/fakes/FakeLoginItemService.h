@@ -2,6 +2,7 @@
 
 #include "app/ports/LoginItemService.h"
 
+#include <QDir>
 #include <QString>
 #include <optional>
 
@@ -31,6 +32,7 @@ public:
         return answer(LoginItemStatus::NotRegistered, error);
     }
     void openSystemSettingsLoginItems() override { ++openSettingsRequests; }
+    QString location() const override { return QDir::homePath() + "/.config/autostart"; }
 
 private:
     bool answer(LoginItemStatus after, QString& error) {
