@@ -60,7 +60,7 @@ AppModel::AppModel(const AppPorts& ports, Preferences& preferences, QObject* par
     excludedBundleIdentifiers_ = QSet<QString>(excluded.begin(), excluded.end());
     preferencesError_ = preferences_.problem();
 
-    controller_ = WindowPlacementController::create(ports_.engine);
+    controller_ = WindowPlacementController::create(ports_.engine, engineLog_);
     controller_->isEnabled = isEnabled_;
     controller_->excludedBundleIdentifiers = toStdSet(excludedBundleIdentifiers_);
     Scheduler* scheduler = &ports_.engine.scheduler;

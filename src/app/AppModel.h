@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Logging.h"
 #include "app/ports/LoginItemService.h"
 #include "engine/WindowPlacementController.h"
 
@@ -112,6 +113,7 @@ private:
     bool launchAtLoginAsked_ = false; // what the last request asked for
     std::optional<QString> preferencesError_;
     QSet<QString> excludedBundleIdentifiers_;
+    QtEngineLog engineLog_; // outlives the controller
     std::shared_ptr<WindowPlacementController> controller_;
 };
 

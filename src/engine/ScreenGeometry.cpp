@@ -11,23 +11,22 @@ Rect toAXSpace(const Rect& r, double ref) {
 }
 } // namespace
 
-std::vector<ScreenGeometry> ScreenGeometry::currentScreens(Displays& displays) {
-    const std::vector<Display> first = displays.screens();
-    if (first.empty()) {
+DisplaySnapshot DisplaySnapshot::take(Displays& displays) {
+    const std::vector<Display> list = displays.screens();
+    if (list.empty()) {
         return {};
     }
-    const double ref = rectGetMaxY(first.front().frame);
-
-    // The list is read again, as the platform's list may have changed in between;
-    // the reference stays the one taken from the first read.
-    const std::vector<Display> list = displays.screens();
-    std::vector<ScreenGeometry> screens;
-    screens.reserve(list.size());
+    // One list gives both the reference and the screens, so they always agree.
+    const double ref = rectGetMaxY(list.front().frame);
+    DisplaySnapshot snapshot;
+    snapshot.screens.reserve(list.size());
     for (const Display& display : list) {
-        screens.push_back({toAXSpace(display.frame, ref), toAXSpace(display.visibleFrame, ref),
-                           display.localizedName});
+        snapshot.screens.push_back({toAXSpace(display.frame, ref),
+                                    toAXSpace(display.visibleFrame, ref), display.localizedName});
     }
-    return screens;
+    const Point pointer = displays.mouseLocation();
+    snapshot.pointer = {pointer.x, ref - pointer.y};
+    return snapshot;
 }
 
 std::optional<ScreenGeometry>

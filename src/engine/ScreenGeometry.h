@@ -17,13 +17,19 @@ struct ScreenGeometry {
     Rect visibleFrame;
     std::string name;
 
-    // A fresh snapshot of the displays, primary first; empty when there is none.
-    static std::vector<ScreenGeometry> currentScreens(Displays& displays);
     // The first screen whose frame contains the point.
     static std::optional<ScreenGeometry>
     screenContainingAXPoint(const Point& point, const std::vector<ScreenGeometry>& screens);
 
     friend bool operator==(const ScreenGeometry& a, const ScreenGeometry& b);
+};
+
+// The displays and the pointer as one reading, both in the accessibility space.
+struct DisplaySnapshot {
+    std::vector<ScreenGeometry> screens; // primary first; empty when there is none
+    Point pointer;
+
+    static DisplaySnapshot take(Displays& displays);
 };
 
 } // namespace tarnwick

@@ -1,8 +1,10 @@
 #include "engine/WindowPlacementController.h"
 
 #include "engine/AXHelpers.h"
+#include "engine/PlacementRule.h"
 #include "engine/ScreenGeometry.h"
 #include "engine/ports/Displays.h"
+#include "engine/ports/EngineLog.h"
 #include "engine/ports/ProcessInfo.h"
 #include "engine/ports/RunLoop.h"
 #include "engine/ports/Scheduler.h"
@@ -11,27 +13,32 @@ namespace tarnwick {
 
 namespace {
 
-// Floors that also turn a not-a-number into the floor.
-double atLeast(double value, double floor) {
-    return value > floor ? value : floor;
-}
+// For an engine run without anyone listening.
+class SilentLog final : public EngineLog {
+public:
+    void decision(const std::string&) override {}
+    void failure(const std::string&) override {}
+};
 
-double clampUnit(double value) {
-    if (!(value > 0)) {
-        return 0;
-    }
-    return value < 1 ? value : 1;
+std::string errorText(AXError error) {
+    return "error " + std::to_string(error);
 }
 
 } // namespace
 
 std::shared_ptr<WindowPlacementController>
 WindowPlacementController::create(const EnginePorts& ports) {
-    return std::shared_ptr<WindowPlacementController>(new WindowPlacementController(ports));
+    static SilentLog silent;
+    return create(ports, silent);
 }
 
-WindowPlacementController::WindowPlacementController(const EnginePorts& ports)
-    : ports_(ports), ownPID_(ports.processInfo.processIdentifier()),
+std::shared_ptr<WindowPlacementController>
+WindowPlacementController::create(const EnginePorts& ports, EngineLog& log) {
+    return std::shared_ptr<WindowPlacementController>(new WindowPlacementController(ports, log));
+}
+
+WindowPlacementController::WindowPlacementController(const EnginePorts& ports, EngineLog& log)
+    : ports_(ports), log_(log), ownPID_(ports.processInfo.processIdentifier()),
       ignoredBundleIdentifiers_{
           "com.apple.dock",          "com.apple.finder.DAExtension",
           "com.apple.loginwindow",   "com.apple.notificationcenterui",
@@ -104,19 +111,24 @@ void WindowPlacementController::observe(const RunningApplicationRef& application
     }
 
     Accessibility& ax = ports_.accessibility;
+    const std::string who = *application->bundleIdentifier + " (" + std::to_string(pid) + ")";
     AXElementRef element = ax.createApplication(pid);
     AXObserverRef observer;
-    if (ax.observerCreate(pid, &WindowPlacementController::observerCallback, observer) !=
-            kAXErrorSuccess ||
-        !observer) {
+    const AXError created =
+        ax.observerCreate(pid, &WindowPlacementController::observerCallback, observer);
+    if (created != kAXErrorSuccess || !observer) {
+        log_.failure("no observer for " + who + ": " + errorText(created));
         return;
     }
-    if (ax.observerAddNotification(observer, element, kAXWindowCreatedNotification, this) !=
-        kAXErrorSuccess) {
+    const AXError added =
+        ax.observerAddNotification(observer, element, kAXWindowCreatedNotification, this);
+    if (added != kAXErrorSuccess) {
+        log_.failure("no window notifications from " + who + ": " + errorText(added));
         return;
     }
     RunLoopSourceRef source = ax.observerGetRunLoopSource(observer);
     if (!source) {
+        log_.failure("no run-loop source for " + who);
         return;
     }
     ports_.runLoop.addSource(source);
@@ -164,98 +176,120 @@ void WindowPlacementController::observerCallback(const AXObserverRef& /*observer
 }
 
 void WindowPlacementController::handleCreatedWindow(const AXElementRef& element) {
-    Accessibility& ax = ports_.accessibility;
-    if (!isEnabled || !ax.isProcessTrusted() || !isMovableStandardWindow(element)) {
+    const std::optional<NewWindow> window = qualify(element);
+    if (!window) {
         return;
     }
+    const DisplaySnapshot displays = DisplaySnapshot::take(ports_.displays);
+    const auto leave = [&](const std::string& why) {
+        log_.decision("left a window of " + window->applicationName + " alone: " + why);
+    };
+    if (displays.screens.size() < 2) {
+        return leave("fewer than two displays");
+    }
+    const auto target = ScreenGeometry::screenContainingAXPoint(displays.pointer, displays.screens);
+    if (!target) {
+        return leave("the pointer is on no display");
+    }
+    const Point centre{window->position.x + window->size.width * 0.5,
+                       window->position.y + window->size.height * 0.5};
+    const auto source = ScreenGeometry::screenContainingAXPoint(centre, displays.screens);
+    if (!source) {
+        return leave("its centre is on no display");
+    }
+    if (*source == *target) {
+        return leave("it is on the pointer's display already");
+    }
+    move(element,
+         relativePlacement(window->position, window->size, source->visibleFrame,
+                           target->visibleFrame),
+         window->applicationName, target->name);
+}
+
+std::optional<WindowPlacementController::NewWindow>
+WindowPlacementController::qualify(const AXElementRef& element) {
+    const auto leave = [this](const std::string& why) {
+        log_.decision("left a new window alone: " + why);
+        return std::nullopt;
+    };
+    Accessibility& ax = ports_.accessibility;
+    if (!isEnabled) {
+        return leave("placement is off");
+    }
+    if (!ax.isProcessTrusted()) {
+        return leave("no permission");
+    }
+    if (!isMovableStandardWindow(element)) {
+        return leave("not a movable standard window");
+    }
     Pid pid = 0;
-    if (ax.getPid(element, pid) != kAXErrorSuccess) {
-        return;
+    if (const AXError error = ax.getPid(element, pid); error != kAXErrorSuccess) {
+        log_.failure("reading a new window's process: " + errorText(error));
+        return std::nullopt;
     }
     const auto entry = observations_.find(pid);
     if (entry == observations_.end()) {
-        return;
+        return leave("process " + std::to_string(pid) + " is not observed");
     }
-    const RunningApplicationRef application = entry->second.application;
+    const RunningApplicationRef& application = entry->second.application;
     if (!application->bundleIdentifier) {
-        return;
+        return leave("process " + std::to_string(pid) + " has no application id");
     }
-    const std::string bundleIdentifier = *application->bundleIdentifier;
-    if (excludedBundleIdentifiers.count(bundleIdentifier) != 0) {
-        return;
+    const std::string& id = *application->bundleIdentifier;
+    if (excludedBundleIdentifiers.count(id) != 0) {
+        return leave(id + " is excluded");
     }
     const std::optional<Point> position = AXHelpers::point(ax, element, kAXPositionAttribute);
-    if (!position) {
-        return;
+    const std::optional<Size> size =
+        position ? AXHelpers::size(ax, element, kAXSizeAttribute) : std::nullopt;
+    if (!position || !size) {
+        return leave("its position or size cannot be read");
     }
-    const std::optional<Size> size = AXHelpers::size(ax, element, kAXSizeAttribute);
-    if (!size) {
-        return;
-    }
-    const std::vector<ScreenGeometry> screens = ScreenGeometry::currentScreens(ports_.displays);
-    if (screens.size() < 2) {
-        return;
-    }
-    const Point pointer = ports_.displays.mouseLocation();
-    const std::vector<Display> displays = ports_.displays.screens();
-    if (displays.empty()) {
-        return;
-    }
-    const double ref = rectGetMaxY(displays.front().frame);
-    const Point mouse{pointer.x, ref - pointer.y};
-    const std::optional<ScreenGeometry> target =
-        ScreenGeometry::screenContainingAXPoint(mouse, screens);
-    if (!target) {
-        return;
-    }
-    const Point centre{position->x + size->width * 0.5, position->y + size->height * 0.5};
-    const std::optional<ScreenGeometry> source =
-        ScreenGeometry::screenContainingAXPoint(centre, screens);
-    if (!source || *source == *target) {
-        return;
-    }
-
-    const Rect& sv = source->visibleFrame;
-    const Rect& tv = target->visibleFrame;
-    const double fromX = atLeast(rectGetWidth(sv) - size->width, 1);
-    const double fromY = atLeast(rectGetHeight(sv) - size->height, 1);
-    const double rx = clampUnit((position->x - rectGetMinX(sv)) / fromX);
-    const double ry = clampUnit((position->y - rectGetMinY(sv)) / fromY);
-    const double toX = atLeast(rectGetWidth(tv) - size->width, 0);
-    const double toY = atLeast(rectGetHeight(tv) - size->height, 0);
-    const Point newPosition{rectGetMinX(tv) + toX * rx, rectGetMinY(tv) + toY * ry};
-
-    const std::optional<AXValue> value = ax.valueCreate(newPosition);
-    if (!value || ax.setAttributeValue(element, kAXPositionAttribute, *value) != kAXErrorSuccess) {
-        return;
-    }
-    if (!onWindowMoved) {
-        return;
-    }
-    // Only a move that was seen to happen is reported.
-    ax.whenAttributeApplied(element, kAXPositionAttribute,
-                            [weak = weak_from_this(),
-                             name = application->localizedName.value_or(bundleIdentifier),
-                             screen = target->name](bool applied) {
-                                const auto self = weak.lock();
-                                if (applied && self && self->onWindowMoved) {
-                                    self->onWindowMoved(name, screen);
-                                }
-                            });
+    return NewWindow{application->localizedName.value_or(id), *position, *size};
 }
 
 bool WindowPlacementController::isMovableStandardWindow(const AXElementRef& element) {
     Accessibility& ax = ports_.accessibility;
     const auto role = AXHelpers::copyValue<std::string>(ax, element, kAXRoleAttribute);
     const auto subrole = AXHelpers::copyValue<std::string>(ax, element, kAXSubroleAttribute);
+    // An attribute that cannot be read does not hold the window back.
     const auto minimized = AXHelpers::copyValue<bool>(ax, element, kAXMinimizedAttribute);
     const auto fullScreen = AXHelpers::copyValue<bool>(ax, element, kAXFullScreenAttribute);
     bool settable = false;
     const AXError settableResult = ax.isAttributeSettable(element, kAXPositionAttribute, settable);
-
+    if (settableResult != kAXErrorSuccess) {
+        log_.failure("asking whether a window can be moved: " + errorText(settableResult));
+    }
     return role == kAXWindowRole && subrole == kAXStandardWindowSubrole &&
            !minimized.value_or(false) && !fullScreen.value_or(false) &&
            settableResult == kAXErrorSuccess && settable;
+}
+
+void WindowPlacementController::move(const AXElementRef& element, const Point& position,
+                                     const std::string& application, const std::string& screen) {
+    Accessibility& ax = ports_.accessibility;
+    const std::optional<AXValue> value = ax.valueCreate(position);
+    if (!value) {
+        log_.failure("wrapping the new position of a window of " + application);
+        return;
+    }
+    if (const AXError error = ax.setAttributeValue(element, kAXPositionAttribute, *value);
+        error != kAXErrorSuccess) {
+        log_.failure("moving a window of " + application + " to " + screen + ": " +
+                     errorText(error));
+        return;
+    }
+    // Only a move that was seen to happen is reported.
+    auto report = [weak = weak_from_this(), application, screen](bool applied) {
+        const auto self = weak.lock();
+        if (self && !applied) {
+            self->log_.failure("the move of a window of " + application + " to " + screen +
+                               " did not take effect");
+        } else if (self && self->onWindowMoved) {
+            self->onWindowMoved(application, screen);
+        }
+    };
+    ax.whenAttributeApplied(element, kAXPositionAttribute, std::move(report));
 }
 
 } // namespace tarnwick

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 namespace tarnwick {
 
 class Displays;
+class EngineLog;
 class ProcessInfo;
 class RunLoop;
 class Scheduler;
@@ -35,7 +37,10 @@ public:
     using MovedCallback =
         std::function<void(const std::string& applicationName, const std::string& screenName)>;
 
+    // The log hears why windows are left alone and which requests fail.
     static std::shared_ptr<WindowPlacementController> create(const EnginePorts& ports);
+    static std::shared_ptr<WindowPlacementController> create(const EnginePorts& ports,
+                                                             EngineLog& log);
 
     WindowPlacementController(const WindowPlacementController&) = delete;
     WindowPlacementController& operator=(const WindowPlacementController&) = delete;
@@ -58,12 +63,22 @@ private:
         AXObserverRef observer;
     };
 
-    explicit WindowPlacementController(const EnginePorts& ports);
+    // What the guards found out about a window that may be moved.
+    struct NewWindow {
+        std::string applicationName;
+        Point position;
+        Size size;
+    };
+
+    WindowPlacementController(const EnginePorts& ports, EngineLog& log);
 
     static void observerCallback(const AXObserverRef& observer, const AXElementRef& element,
                                  const std::string& notification, void* refcon);
     void handleCreatedWindow(const AXElementRef& element);
+    std::optional<NewWindow> qualify(const AXElementRef& element);
     bool isMovableStandardWindow(const AXElementRef& element);
+    void move(const AXElementRef& element, const Point& position, const std::string& application,
+              const std::string& screen);
 
     void attachToRunningApplications();
     void observe(const RunningApplicationRef& application);
@@ -72,7 +87,9 @@ private:
     void removeObservation(std::map<Pid, Observation>::iterator entry);
 
     EnginePorts ports_;
+    EngineLog& log_;
     std::map<Pid, Observation> observations_;
+    // The workspace registrations, which last as long as the program.
     std::vector<WorkspaceToken> workspaceTokens_;
     const Pid ownPID_;
     const std::set<std::string> ignoredBundleIdentifiers_;

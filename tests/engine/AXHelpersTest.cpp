@@ -9,26 +9,7 @@ using namespace tarnwick::fakes;
 
 namespace {
 
-TEST(AXHelpersTest, ValuesOfTheWrongKindReadAsAbsent) {
-    FakeAccessibility ax;
-    auto element = std::make_shared<FakeElement>(1);
-    element->attributes["AXPosition"] = AXValue::size({3, 4});
-    element->attributes["AXSize"] = AXValue::point({1, 2});
-    element->attributes["AXFrame"] = AXValue::rect(Rect(1, 2, 3, 4));
-    element->attributes["AXRole"] = 42.0;
-    element->attributes["AXTitle"] = true;
-    element->attributes["AXMinimized"] = std::string("false");
-
-    EXPECT_FALSE(AXHelpers::point(ax, element, "AXPosition"));
-    EXPECT_FALSE(AXHelpers::size(ax, element, "AXSize"));
-    EXPECT_FALSE(AXHelpers::point(ax, element, "AXFrame"));
-    EXPECT_FALSE(AXHelpers::size(ax, element, "AXRole"));
-    EXPECT_FALSE(AXHelpers::copyValue<std::string>(ax, element, "AXRole"));
-    EXPECT_FALSE(AXHelpers::copyValue<std::string>(ax, element, "AXTitle"));
-    EXPECT_FALSE(AXHelpers::copyValue<bool>(ax, element, "AXMinimized"));
-}
-
-TEST(AXHelpersTest, ReadsTypedValuesAndTurnsErrorsIntoAbsence) {
+TEST(AXHelpers, ReadsTypedValuesAndTurnsEveryFailureIntoAbsence) {
     FakeAccessibility ax;
     auto element = makeStandardWindow(1, {5, 6}, {7, 8});
     EXPECT_EQ(AXHelpers::point(ax, element, "AXPosition"), (Point{5, 6}));
@@ -36,12 +17,30 @@ TEST(AXHelpersTest, ReadsTypedValuesAndTurnsErrorsIntoAbsence) {
     EXPECT_EQ(AXHelpers::copyValue<std::string>(ax, element, "AXRole"), "AXWindow");
     EXPECT_EQ(AXHelpers::copyValue<bool>(ax, element, "AXMinimized"), false);
 
-    // Unsupported, failing and mistyped payloads are absent, not false.
+    // Values of the wrong kind, or a type code that does not match the payload.
+    element->attributes["AXFrame"] = AXValue::rect(Rect(1, 2, 3, 4));
+    element->attributes["AXTitle"] = 42.0;
+    element->attributes["AXHidden"] = std::string("false");
+    element->attributes["AXValue"] = AXValue{AXValueType::CGSize, Point{1, 1}};
+    EXPECT_FALSE(AXHelpers::point(ax, element, "AXSize"));
+    EXPECT_FALSE(AXHelpers::size(ax, element, "AXPosition"));
+    EXPECT_FALSE(AXHelpers::point(ax, element, "AXFrame"));
+    EXPECT_FALSE(AXHelpers::size(ax, element, "AXRole"));
+    EXPECT_FALSE(AXHelpers::copyValue<std::string>(ax, element, "AXTitle"));
+    EXPECT_FALSE(AXHelpers::copyValue<std::string>(ax, element, "AXMinimized"));
     EXPECT_FALSE(AXHelpers::copyValue<bool>(ax, element, "AXHidden"));
-    element->readErrors["AXPosition"] = kAXErrorCannotComplete;
+    EXPECT_FALSE(AXHelpers::size(ax, element, "AXValue"));
+
+    // Unsupported attributes, errors that come with a value, and no element.
+    EXPECT_FALSE(AXHelpers::copyValue<bool>(ax, element, "AXModal"));
+    element->readErrors = {{"AXPosition", kAXErrorCannotComplete},
+                           {"AXSize", kAXErrorNoValue},
+                           {"AXRole", kAXErrorFailure},
+                           {"AXMinimized", kAXErrorCannotComplete}};
     EXPECT_FALSE(AXHelpers::point(ax, element, "AXPosition"));
-    element->attributes["AXSize"] = AXValue{AXValueType::CGSize, Point{1, 1}};
     EXPECT_FALSE(AXHelpers::size(ax, element, "AXSize"));
+    EXPECT_FALSE(AXHelpers::copyValue<std::string>(ax, element, "AXRole"));
+    EXPECT_FALSE(AXHelpers::copyValue<bool>(ax, element, "AXMinimized"));
     EXPECT_FALSE(AXHelpers::point(ax, nullptr, "AXPosition"));
 }
 

@@ -2,15 +2,16 @@
 
 #include "fakes/FakePlatform.h"
 
-#include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <limits>
 
 using namespace tarnwick;
 using namespace tarnwick::fakes;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using Report = std::pair<std::string, std::string>;
 
 namespace {
 
@@ -24,21 +25,22 @@ protected:
         platform.workspace.applications.push_back(
             std::make_shared<const RunningApplication>(RunningApplication{
                 kEditor, ActivationPolicy::Regular, "com.example.editor", "Editor"}));
-        controller = WindowPlacementController::create(platform.ports());
+        controller = WindowPlacementController::create(platform.ports(), log);
         controller->onWindowMoved = [this](const std::string& app, const std::string& screen) {
             reports.emplace_back(app, screen);
         };
         controller->start();
     }
 
-    // Notifies the window's creation and lets the 80 ms pass.
-    void createAndWait(const FakeElementRef& window) {
-        ASSERT_EQ(platform.windowCreated(window), 1);
-        platform.accessibility.calls.clear();
+    // A window created on the primary display, handled once the 80 ms have passed.
+    FakeElementRef place(Point position = {560, 217.5}, Size size = {800, 600}, Pid pid = kEditor) {
+        auto window = makeStandardWindow(pid, position, size);
+        EXPECT_EQ(platform.windowCreated(window), 1);
         platform.scheduler.advance(Duration(0.08));
+        return window;
     }
 
-    std::optional<Point> movedTo(const FakeElementRef& window) {
+    static std::optional<Point> movedTo(const FakeElementRef& window) {
         if (window->writtenPositions.empty()) {
             return std::nullopt;
         }
@@ -46,147 +48,125 @@ protected:
     }
 
     FakePlatform platform;
+    RecordingLog log;
     std::shared_ptr<WindowPlacementController> controller;
-    std::vector<std::pair<std::string, std::string>> reports;
+    std::vector<Report> reports;
 };
 
-TEST_F(PlacementTest, MovesTheWorkedExamplesToTheirExactPositions) {
-    auto centred = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
-    createAndWait(centred);
-    EXPECT_EQ(movedTo(centred), (Point{2800, 272.5}));
-
-    auto huge = makeStandardWindow(kEditor, {10, 25}, {2000, 1200});
-    createAndWait(huge);
+TEST_F(PlacementTest, MovesTheWorkedExamplesAndReportsThem) {
+    EXPECT_EQ(movedTo(place()), (Point{2800, 272.5}));
+    const auto huge = place({10, 25}, {2000, 1200});
     EXPECT_EQ(movedTo(huge), (Point{2480, -135}));
-
-    EXPECT_THAT(reports, ElementsAre(std::pair<std::string, std::string>("Editor", "Second"),
-                                     std::pair<std::string, std::string>("Editor", "Second")));
+    // Narrow and tall near the primary's edge: its centre is on the primary.
+    const auto narrow = place({1700, 100}, {200, 800});
+    ASSERT_TRUE(movedTo(narrow));
+    EXPECT_DOUBLE_EQ(movedTo(narrow)->x, 1920 + 2360 * (1700.0 / 1720));
+    EXPECT_DOUBLE_EQ(movedTo(narrow)->y, -135 + 615 * (75.0 / 185));
+    EXPECT_THAT(reports, ElementsAre(Report("Editor", "Second"), Report("Editor", "Second"),
+                                     Report("Editor", "Second")));
 }
 
-TEST_F(PlacementTest, KeepsRelativePlaceAtTheEdgesAndNeverResizes) {
-    struct Case {
-        Point position;
-        Size size;
-        Point expected;
+TEST_F(PlacementTest, PlacesAcrossDisplaysStackedVertically) {
+    // A tall display below a wide primary: only the y axes tell them apart.
+    platform.displays.displays = {
+        {Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1040), "Top"},
+        {Rect(0, -2000, 1200, 2000), Rect(0, -2000, 1200, 1960), "Bottom"},
     };
-    const Case cases[] = {
-        // Left of the source's visible frame: lands on the target's visible left edge.
-        {{-50, 100}, {800, 600}, {1920, -135 + 815 * (75.0 / 385)}},
-        // Right edge beyond the source's: its right edge meets the target's.
-        {{1500, 25}, {800, 600}, {1920 + 1760, -135}},
-        // Less than a point of room on the source: the room's floor is 1, not the room.
-        {{0.25, 25}, {1919.5, 600}, {1920 + 640.5 * 0.25, -135}},
-        // Taller than the target's visible frame: top at the visible top, not resized.
-        {{100, 25}, {800, 1500}, {1920 + 1760 * (100.0 / 1120), -135}},
-    };
-    for (const Case& c : cases) {
-        auto window = makeStandardWindow(kEditor, c.position, c.size);
-        createAndWait(window);
-        ASSERT_TRUE(movedTo(window)) << c.position.x;
-        EXPECT_DOUBLE_EQ(movedTo(window)->x, c.expected.x);
-        EXPECT_DOUBLE_EQ(movedTo(window)->y, c.expected.y);
-        EXPECT_EQ(platform.accessibility.calls.back(), "set AXPosition"); // size never written
-    }
+    platform.displays.mouse = {600, -1000}; // on the bottom display
+    // Wider than tall: its centre is on the top display only when taken from its height.
+    const auto down = place({100, 300}, {1600, 500});
+    ASSERT_TRUE(movedTo(down));
+    EXPECT_DOUBLE_EQ(movedTo(down)->x, 0); // wider than the bottom display
+    EXPECT_DOUBLE_EQ(movedTo(down)->y, 1120 + 1460 * (260.0 / 540));
+
+    platform.displays.mouse = {600, 500}; // on the top display
+    const auto up = place({100, 1500}, {800, 300});
+    ASSERT_TRUE(movedTo(up));
+    EXPECT_DOUBLE_EQ(movedTo(up)->x, 280);
+    EXPECT_DOUBLE_EQ(movedTo(up)->y, 40 + 740 * (380.0 / 1660));
+    EXPECT_THAT(reports, ElementsAre(Report("Editor", "Bottom"), Report("Editor", "Top")));
 }
 
-TEST_F(PlacementTest, NotANumberPlacesFallBackToZero) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    platform.displays.displays[0].visibleFrame = Rect(0, 70, 1920, nan);
-    platform.displays.displays[1].visibleFrame = Rect(1920, -200, nan, 1415);
-    auto window = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
-    createAndWait(window);
-    // An unknown source offset counts as 0, an unknown target room as none.
-    EXPECT_EQ(movedTo(window), (Point{1920, -135}));
-}
-
-TEST_F(PlacementTest, GuardsRunInOrderAndStopAllLaterReads) {
-    const std::vector<std::string> qualify = {"trusted",           "read AXRole",
-                                              "read AXSubrole",    "read AXMinimized",
-                                              "read AXFullScreen", "settable AXPosition"};
-    auto upTo = [&](std::vector<std::string> extra) {
-        std::vector<std::string> calls = qualify;
-        calls.insert(calls.end(), extra.begin(), extra.end());
-        return calls;
-    };
+TEST_F(PlacementTest, LeavesAloneWhatIsNotAMovableStandardWindowOfAnIncludedApplication) {
     struct Case {
         const char* name;
         std::function<void(FakeElement&)> breakIt;
-        std::vector<std::string> calls;
-        int screenReads;
     };
     const std::vector<Case> cases = {
-        {"disabled", [&](FakeElement&) { controller->isEnabled = false; }, {}, 0},
-        {"untrusted",
-         [&](FakeElement&) { platform.accessibility.trusted = false; },
-         {"trusted"},
-         0},
-        {"dialog", [](FakeElement& w) { w.attributes["AXSubrole"] = std::string("AXDialog"); },
-         qualify, 0},
-        {"no role", [](FakeElement& w) { w.attributes.erase("AXRole"); }, qualify, 0},
-        {"minimized", [](FakeElement& w) { w.attributes["AXMinimized"] = true; }, qualify, 0},
-        {"full screen", [](FakeElement& w) { w.attributes["AXFullScreen"] = true; }, qualify, 0},
-        {"not settable", [](FakeElement& w) { w.positionSettable = false; }, qualify, 0},
-        {"settable error", [](FakeElement& w) { w.settableError = kAXErrorFailure; }, qualify, 0},
-        {"pid error", [](FakeElement& w) { w.pidError = kAXErrorInvalidUIElement; }, upTo({"pid"}),
-         0},
-        {"not observed", [](FakeElement& w) { w.pid = 999; }, upTo({"pid"}), 0},
+        {"disabled", [&](FakeElement&) { controller->isEnabled = false; }},
+        {"untrusted", [&](FakeElement&) { platform.accessibility.trusted = false; }},
+        {"dialog", [](FakeElement& w) { w.attributes["AXSubrole"] = std::string("AXDialog"); }},
+        {"no subrole", [](FakeElement& w) { w.attributes.erase("AXSubrole"); }},
+        {"no role", [](FakeElement& w) { w.attributes.erase("AXRole"); }},
+        {"not a window", [](FakeElement& w) { w.attributes["AXRole"] = std::string("AXSheet"); }},
+        {"minimized", [](FakeElement& w) { w.attributes["AXMinimized"] = true; }},
+        {"full screen", [](FakeElement& w) { w.attributes["AXFullScreen"] = true; }},
+        {"not settable", [](FakeElement& w) { w.positionSettable = false; }},
+        {"settable, says the failing call", [](FakeElement& w) { w.settableError = -25200; }},
+        {"a pid, says the failing call", [](FakeElement& w) { w.pidError = -25202; }},
+        {"not observed", [](FakeElement& w) { w.pid = 999; }},
         {"excluded",
-         [&](FakeElement&) { controller->excludedBundleIdentifiers = {"com.example.editor"}; },
-         upTo({"pid"}), 0},
-        {"no position", [](FakeElement& w) { w.attributes.erase("AXPosition"); },
-         upTo({"pid", "read AXPosition"}), 0},
-        {"no size",
-         [](FakeElement& w) {
-             w.attributes["AXSize"] = AXValue::point({1, 1});
-         },
-         upTo({"pid", "read AXPosition", "read AXSize"}), 0},
+         [&](FakeElement&) {
+             controller->excludedBundleIdentifiers = {"x", "com.example.editor"};
+         }},
+        {"position read fails", [](FakeElement& w) { w.readErrors["AXPosition"] = -25204; }},
+        {"size read fails", [](FakeElement& w) { w.readErrors["AXSize"] = -25212; }},
+        {"no size", [](FakeElement& w) { w.attributes.erase("AXSize"); }},
+        {"role read fails", [](FakeElement& w) { w.readErrors["AXRole"] = -25204; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         controller->isEnabled = true;
-        controller->excludedBundleIdentifiers.clear();
+        controller->excludedBundleIdentifiers = {"com.example.other"};
         platform.accessibility.trusted = true;
-        platform.displays.screenReads = 0;
+        platform.accessibility.reads = 0;
         auto window = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
         ASSERT_EQ(platform.windowCreated(window), 1);
         c.breakIt(*window);
-        platform.accessibility.calls.clear();
         platform.scheduler.advance(Duration(0.08));
-        EXPECT_EQ(platform.accessibility.calls, c.calls);
-        EXPECT_EQ(platform.displays.screenReads, c.screenReads);
         EXPECT_FALSE(movedTo(window));
+        if (!controller->isEnabled || !platform.accessibility.trusted) {
+            EXPECT_EQ(platform.accessibility.reads, 0) << "the window is not even read";
+        }
     }
     EXPECT_THAT(reports, IsEmpty());
+    EXPECT_THAT(log.decisions, Contains(HasSubstr("com.example.editor is excluded")));
+    EXPECT_THAT(log.failures, Contains(HasSubstr("-25202")));
+}
+
+TEST_F(PlacementTest, MovesWindowsWhoseMinimizedOrFullScreenStateCannotBeRead) {
+    auto unsupported = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
+    unsupported->attributes.erase("AXMinimized");
+    unsupported->attributes.erase("AXFullScreen");
+    auto failing = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
+    failing->attributes["AXMinimized"] = true;
+    failing->attributes["AXFullScreen"] = true;
+    failing->readErrors = {{"AXMinimized", -25204}, {"AXFullScreen", -25204}};
+    auto mistyped = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
+    mistyped->attributes["AXMinimized"] = std::string("true");
+    for (const auto& window : {unsupported, failing, mistyped}) {
+        platform.windowCreated(window);
+        platform.scheduler.advance(Duration(0.08));
+        EXPECT_EQ(movedTo(window), (Point{2800, 272.5}));
+    }
 }
 
 TEST_F(PlacementTest, LeavesWindowsAloneWhenTheDisplaysGiveNoOtherTarget) {
-    auto window = [&] { return makeStandardWindow(kEditor, {560, 217.5}, {800, 600}); };
-
-    platform.displays.displays.resize(1); // a single display
-    auto single = window();
-    createAndWait(single);
-    EXPECT_EQ(platform.displays.screenReads, 2) << "one snapshot, no second list";
+    platform.displays.displays.resize(1);
+    EXPECT_FALSE(movedTo(place()));
 
     platform.useExampleDisplays();
     platform.displays.mouse = {500, 500}; // the window's own display
-    auto same = window();
-    createAndWait(same);
-
+    EXPECT_FALSE(movedTo(place()));
     platform.displays.mouse = {500, 0}; // the primary's exclusive bottom edge: no display
-    auto nowhere = window();
-    createAndWait(nowhere);
-
+    EXPECT_FALSE(movedTo(place()));
     platform.displays.mouse = {3000, 500};
-    auto offscreen = makeStandardWindow(kEditor, {-2000, 100}, {800, 600}); // centre on none
-    createAndWait(offscreen);
-
-    for (const auto& w : {single, same, nowhere, offscreen}) {
-        EXPECT_FALSE(movedTo(w));
-    }
+    EXPECT_FALSE(movedTo(place({-2000, 100}))) << "its centre is on no display";
     EXPECT_THAT(reports, IsEmpty());
+    EXPECT_THAT(log.decisions, Contains(HasSubstr("pointer's display")));
 }
 
-TEST_F(PlacementTest, WaitsEightyMillisecondsAndHandlesEachNotificationOnItsOwn) {
+TEST_F(PlacementTest, HandlesEachNotificationOnItsOwnEightyMillisecondsLater) {
     auto first = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
     auto second = makeStandardWindow(kEditor, {10, 25}, {2000, 1200});
     platform.windowCreated(first);
@@ -199,7 +179,6 @@ TEST_F(PlacementTest, WaitsEightyMillisecondsAndHandlesEachNotificationOnItsOwn)
     EXPECT_FALSE(movedTo(second));
     platform.scheduler.advance(Duration(0.03));
     EXPECT_TRUE(movedTo(second));
-    EXPECT_EQ(reports.size(), 2u);
 }
 
 TEST_F(PlacementTest, SeesChangesMadeDuringTheDelay) {
@@ -226,30 +205,27 @@ TEST_F(PlacementTest, SeesChangesMadeDuringTheDelay) {
     EXPECT_TRUE(movedTo(follows));
 }
 
-TEST_F(PlacementTest, ReportsOnlySuccessfulWritesUnderTheBestName) {
+TEST_F(PlacementTest, ReportsOnlyMovesThatTookEffectUnderTheBestName) {
     auto rejected = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
     rejected->writeError = kAXErrorCannotComplete;
-    createAndWait(rejected);
+    platform.windowCreated(rejected);
+    platform.scheduler.advance(Duration(0.08));
     platform.accessibility.failValueCreate = true;
-    auto unwrapped = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
-    createAndWait(unwrapped);
+    place();
     EXPECT_EQ(platform.accessibility.writes, 1);
     EXPECT_THAT(reports, IsEmpty());
+    EXPECT_THAT(log.failures, Contains(HasSubstr("-25204")));
 
     platform.accessibility.failValueCreate = false;
     platform.workspace.launch({200, ActivationPolicy::Regular, "org.example.nameless", {}});
-    auto nameless = makeStandardWindow(200, {560, 217.5}, {800, 600});
-    createAndWait(nameless);
-    EXPECT_THAT(reports,
-                ElementsAre(std::pair<std::string, std::string>("org.example.nameless", "Second")));
+    place({560, 217.5}, {800, 600}, 200);
+    EXPECT_THAT(reports, ElementsAre(Report("org.example.nameless", "Second")));
 
     // A write the windowing system accepted but did not carry out is no move.
     reports.clear();
     platform.accessibility.deferApplied = true;
-    auto refused = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
-    auto landed = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
-    createAndWait(refused);
-    createAndWait(landed);
+    place();
+    place();
     ASSERT_EQ(platform.accessibility.pendingApplied.size(), 2U);
     EXPECT_THAT(reports, IsEmpty());
     platform.accessibility.pendingApplied[0](false);
@@ -258,9 +234,7 @@ TEST_F(PlacementTest, ReportsOnlySuccessfulWritesUnderTheBestName) {
     platform.accessibility.deferApplied = false;
 
     controller->onWindowMoved = nullptr;
-    auto unreported = makeStandardWindow(kEditor, {560, 217.5}, {800, 600});
-    createAndWait(unreported);
-    EXPECT_TRUE(movedTo(unreported));
+    EXPECT_TRUE(movedTo(place()));
 }
 
 } // namespace

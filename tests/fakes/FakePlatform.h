@@ -6,6 +6,7 @@
 #include "engine/WindowPlacementController.h"
 #include "engine/ports/Accessibility.h"
 #include "engine/ports/Displays.h"
+#include "engine/ports/EngineLog.h"
 #include "engine/ports/ProcessInfo.h"
 #include "engine/ports/RunLoop.h"
 #include "engine/ports/Scheduler.h"
@@ -22,13 +23,15 @@
 namespace tarnwick::fakes {
 
 // A window or application element. Attributes not set read as unsupported.
+// Like a real platform, a failing call may still fill in a plausible output
+// (the pid, the settable flag, the value), which the caller must not trust.
 class FakeElement : public AXElement {
 public:
     explicit FakeElement(Pid owner) : pid(owner) {}
     Pid pid;
     AXError pidError = kAXErrorSuccess;
     std::map<std::string, AXAttributeValue> attributes;
-    std::map<std::string, AXError> readErrors; // overrides attributes
+    std::map<std::string, AXError> readErrors; // returned with the attribute's value
     bool positionSettable = true;
     AXError settableError = kAXErrorSuccess;
     AXError writeError = kAXErrorSuccess;
@@ -50,19 +53,19 @@ public:
 class FakeAccessibility : public Accessibility {
 public:
     bool trusted = true;
+    // A platform that refuses observers while untrusted hides a missing check.
+    bool refuseObserversWhileUntrusted = true;
     int promptCount = 0;
-    std::set<Pid> failObserverCreate;
+    std::set<Pid> failObserverCreate; // fails, yet hands out an observer
+    std::set<Pid> nullObserver;       // succeeds, yet hands out none
     std::set<Pid> failAddNotification;
     bool failValueCreate = false;
     // While set, accepted writes wait in pendingApplied for the test to settle them.
     bool deferApplied = false;
     std::vector<std::function<void(bool)>> pendingApplied;
 
-    // Counters and a log of calls, in order ("read AXRole", "settable AXPosition",
-    // "pid", "set AXPosition", "trusted").
     int observersCreated = 0;
     int observersAlive() const; // created observers still referenced by anyone
-    std::vector<std::string> calls;
     int reads = 0;
     int writes = 0;
 
@@ -95,8 +98,6 @@ private:
 class FakeRunLoop : public RunLoop {
 public:
     std::set<RunLoopSourceRef> sources;
-    int added = 0;
-    int removed = 0;
     void addSource(const RunLoopSourceRef& source) override;
     void removeSource(const RunLoopSourceRef& source) override;
 };
@@ -127,7 +128,6 @@ class FakeDisplays : public Displays {
 public:
     std::vector<Display> displays;
     Point mouse;
-    int screenReads = 0;
     std::vector<Display> screens() override;
     Point mouseLocation() override;
 };
@@ -183,6 +183,15 @@ struct FakePlatform {
     }
     // The two displays of the worked example: 1920 x 1080 primary, 2560 x 1440 to its right.
     void useExampleDisplays();
+};
+
+// Keeps what the engine reports.
+class RecordingLog : public EngineLog {
+public:
+    std::vector<std::string> decisions;
+    std::vector<std::string> failures;
+    void decision(const std::string& message) override { decisions.push_back(message); }
+    void failure(const std::string& message) override { failures.push_back(message); }
 };
 
 } // namespace tarnwick::fakes

@@ -31,8 +31,6 @@ enum class AXValueType : std::int32_t {
     CGPoint = 1,
     CGSize = 2,
     CGRect = 3,
-    CFRange = 4,
-    AXErrorValue = 5,
 };
 
 // A typed value as the platform hands it out: a type code and its payload.

@@ -3,6 +3,7 @@
 //
 //   tarnwick-headless [--exclude APPLICATION-ID]...
 
+#include "app/Logging.h"
 #include "engine/WindowPlacementController.h"
 #include "platform/linux/QtScheduler.h"
 #include "platform/x11/X11Platform.h"
@@ -34,7 +35,8 @@ int main(int argc, char* argv[]) {
     tarnwick::X11Platform platform;
     tarnwick::QtScheduler scheduler;
     const tarnwick::EnginePorts ports = platform.enginePorts(scheduler);
-    auto controller = tarnwick::WindowPlacementController::create(ports);
+    tarnwick::QtEngineLog log;
+    auto controller = tarnwick::WindowPlacementController::create(ports, log);
     controller->isEnabled = true;
     const QStringList args = QCoreApplication::arguments();
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
