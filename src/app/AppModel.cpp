@@ -59,6 +59,9 @@ AppModel::AppModel(const AppPorts& ports, Preferences& preferences, QObject* par
         preferences_.stringList(Preferences::kExcludedBundleIdentifiers).value_or(QStringList());
     excludedBundleIdentifiers_ = QSet<QString>(excluded.begin(), excluded.end());
     preferencesError_ = preferences_.problem();
+    if (preferencesError_) {
+        qCWarning(lcApp).noquote() << *preferencesError_;
+    }
 
     controller_ = WindowPlacementController::create(ports_.engine, engineLog_);
     controller_->isEnabled = isEnabled_;
@@ -147,6 +150,8 @@ void AppModel::setLaunchAtLogin(bool enabled) {
     const bool succeeded = enabled ? ports_.loginItems.registerMainApp(error)
                                    : ports_.loginItems.unregisterMainApp(error);
     if (!succeeded) {
+        qCWarning(lcApp).noquote()
+            << (enabled ? "starting at login:" : "no longer starting at login:") << error;
         assignLaunchAtLoginError(error);
     }
     updateLaunchAtLoginStatus();
@@ -162,7 +167,10 @@ void AppModel::requestAccessibilityPermission() {
 
 void AppModel::revealAccessibilitySettings() {
     if (!ports_.accessibilitySettingsURL.empty()) {
-        (void)ports_.engine.workspace.openURL(ports_.accessibilitySettingsURL);
+        if (!ports_.engine.workspace.openURL(ports_.accessibilitySettingsURL)) {
+            qCWarning(lcApp) << "no program opened"
+                             << QString::fromStdString(ports_.accessibilitySettingsURL);
+        }
     }
 }
 
@@ -189,6 +197,7 @@ void AppModel::refreshStatus() {
 void AppModel::updatePermissionState() {
     const bool trusted = ports_.engine.accessibility.isProcessTrusted();
     if (trusted != hasAccessibilityPermission_) {
+        qCDebug(lcApp) << (trusted ? "permission granted" : "permission lost");
         hasAccessibilityPermission_ = trusted;
         emit hasAccessibilityPermissionChanged();
         emit modelChanged();
@@ -257,6 +266,9 @@ void AppModel::updateLaunchAtLoginStatus() {
 void AppModel::showPreferencesProblem() {
     const std::optional<QString> problem = preferences_.problem();
     if (problem != preferencesError_) {
+        if (problem) {
+            qCWarning(lcApp).noquote() << *problem;
+        }
         preferencesError_ = problem;
         emit preferencesErrorChanged();
         emit modelChanged();
