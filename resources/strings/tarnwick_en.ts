@@ -147,6 +147,10 @@
         <source>No applications with windows are running.</source>
         <translation>No applications with windows are running.</translation>
     </message>
+    <message id="apps.noAccess">
+        <source>Applications cannot be listed without access to the X display.</source>
+        <translation>Applications cannot be listed without access to the X display.</translation>
+    </message>
     <message id="apps.enableAll">
         <source>Place Windows of All Applications</source>
         <translation>Place Windows of All Applications</translation>

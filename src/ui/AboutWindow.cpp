@@ -2,6 +2,7 @@
 
 #include "app/L10n.h"
 #include "ui/Icons.h"
+#include "ui/LinkLabel.h"
 #include "ui/Style.h"
 
 #include <QCoreApplication>
@@ -19,7 +20,7 @@ constexpr const char* kAttributionSpoken = "Made with love in many places";
 
 } // namespace
 
-AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+AboutWindow::AboutWindow(QWidget* parent) : AppWindow(QAccessible::Dialog, parent) {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowTitle(L10n::string(QStringLiteral("about.title")));
 
@@ -99,17 +100,17 @@ void AboutWindow::addContactRow(QGridLayout& grid, const QString& labelKey, cons
     Style::makeSecondary(*label);
     grid.addWidget(label, row, 0, Qt::AlignRight | Qt::AlignVCenter);
 
-    auto* cell = new QLabel(this);
-    cell->setObjectName(labelKey);
+    QLabel* cell = nullptr;
     if (url.isEmpty()) {
+        cell = new QLabel(this);
         Style::setPlainText(*cell, value);
+        // In line with the links' texts.
+        cell->setContentsMargins(LinkLabel::kFocusMargin, LinkLabel::kFocusMargin,
+                                 LinkLabel::kFocusMargin, LinkLabel::kFocusMargin);
     } else {
-        cell->setTextFormat(Qt::RichText);
-        cell->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                          .arg(url.toHtmlEscaped(), value.toHtmlEscaped()));
-        cell->setOpenExternalLinks(true);
-        cell->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        cell = new LinkLabel(value, QUrl(url), this);
     }
+    cell->setObjectName(labelKey);
     label->setBuddy(cell);
     grid.addWidget(cell, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/AppWindow.h"
 
 class QGridLayout;
 
@@ -8,7 +8,7 @@ namespace tarnwick {
 
 // The About window: icon, name, version, description, the maker's contact
 // rows and the attribution line.
-class AboutWindow : public QWidget {
+class AboutWindow : public AppWindow {
     Q_OBJECT
 public:
     static constexpr int kWidth = 480;

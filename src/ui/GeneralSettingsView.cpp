@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tarnwick {
 
@@ -37,11 +38,14 @@ GeneralSettingsView::GeneralSettingsView(AppModel& model, QWidget* parent)
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The rows take the focus and are scrolled into view; the page itself
+    // would be a tab stop with no mark.
+    setFocusPolicy(Qt::NoFocus);
 
     auto* content = new QWidget(this);
     auto* page = new QVBoxLayout(content);
-    page->setContentsMargins(20, 16, 20, 20);
-    page->setSpacing(6);
+    page->setContentsMargins(20, 12, 20, 16);
+    page->setSpacing(4);
     buildPlacement(*page);
     buildLoginItem(*page);
     buildPermission(*page);
@@ -59,19 +63,30 @@ GeneralSettingsView::GeneralSettingsView(AppModel& model, QWidget* parent)
 
 QWidget* GeneralSettingsView::addSection(QVBoxLayout& page, const QString& headerKey,
                                          const QString& footerText) {
-    auto* box = new QGroupBox(L10n::string(headerKey));
+    // The header is a label of its own rather than the box's title, so that
+    // header, rows and footer can share the rows' left edge.
+    auto* box = new QGroupBox;
+    box->setAccessibleName(L10n::string(headerKey));
+    auto* rows = new QVBoxLayout(box);
+    rows->setContentsMargins(12, 6, 12, 6);
+    rows->setSpacing(10);
+    const int inset = box->contentsMargins().left() + rows->contentsMargins().left();
+
     page.addSpacing(page.count() == 0 ? 0 : 10);
+    QLabel* header = wrappedLabel(box->accessibleName(), nullptr);
+    header->setObjectName(QStringLiteral("sectionHeader"));
+    header->setContentsMargins(inset, 0, inset, 0);
+    page.addWidget(header);
     page.addWidget(box);
     if (!footerText.isEmpty()) {
         QLabel* footer = wrappedLabel(footerText, nullptr);
+        footer->setObjectName(QStringLiteral("sectionFooter"));
         footer->setTextFormat(Qt::PlainText);
         footer->setFont(Style::footnoteFont(footer->font()));
-        footer->setContentsMargins(8, 0, 8, 0);
+        footer->setContentsMargins(inset, 0, inset, 0);
         Style::makeSecondary(*footer);
         page.addWidget(footer);
     }
-    auto* rows = new QVBoxLayout(box);
-    rows->setSpacing(10);
     return box;
 }
 
@@ -116,13 +131,21 @@ void GeneralSettingsView::buildLoginItem(QVBoxLayout& page) {
     auto* approvalIcon = new DecorativeIcon(kRowIconSize, approvalNotice_);
     approvalIcon->setSymbol(QStringLiteral("exclamationmark.triangle.fill"), Style::orange());
     QLabel* approvalText = wrappedLabel(text("loginItem.approvalRequired"), approvalNotice_);
+    approvalText->setObjectName(QStringLiteral("approvalText"));
     Style::setForeground(*approvalText, Style::orange());
     auto* approvalButton = new QPushButton(text("loginItem.openSettings"), approvalNotice_);
     approvalButton->setObjectName(QStringLiteral("approvalButton"));
     connect(approvalButton, &QPushButton::clicked, this,
             [this] { model_.openLoginItemSettings(); });
+    // The notice's first line sits on the baseline of the button's centred label.
+    const int lineHeight = approvalText->fontMetrics().height();
+    const int textTop = std::max(0, (approvalButton->sizeHint().height() - lineHeight) / 2);
+    approvalText->setContentsMargins(0, textTop, 0, 0);
+    approvalIcon->setContentsMargins(0, std::max(0, textTop + (lineHeight - kRowIconSize) / 2), 0,
+                                     0);
+    approvalIcon->setMinimumHeight(kRowIconSize + approvalIcon->contentsMargins().top());
     approvalRow->addWidget(approvalIcon, 0, Qt::AlignTop);
-    approvalRow->addWidget(approvalText, 1);
+    approvalRow->addWidget(approvalText, 1, Qt::AlignTop);
     approvalRow->addWidget(approvalButton, 0, Qt::AlignTop);
     box->layout()->addWidget(approvalNotice_);
 
@@ -261,6 +284,8 @@ void GeneralSettingsView::refresh() {
     for (QCheckBox* row : std::as_const(appSwitches_)) {
         row->setChecked(!excluded.contains(row->objectName()));
     }
+    // Without display access the list is empty because it cannot be read.
+    appsNone_->setText(text(permitted ? "apps.none" : "apps.noAccess"));
     appsNone_->setVisible(appSwitches_.isEmpty());
     enableAll_->setVisible(!excluded.isEmpty());
 }

@@ -6,11 +6,17 @@
 #include "ui/Icons.h"
 #include "ui/Style.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace tarnwick {
+
+namespace {
+constexpr int kFocusRing = 2;
+} // namespace
 
 HelpView::HelpView(const AppModel& model, QWidget* parent) : QScrollArea(parent) {
     setObjectName(QStringLiteral("helpView"));
@@ -18,6 +24,7 @@ HelpView::HelpView(const AppModel& model, QWidget* parent) : QScrollArea(parent)
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setViewportMargins(kFocusRing, kFocusRing, kFocusRing, kFocusRing);
 
     auto* content = new QWidget(this);
     auto* page = new QVBoxLayout(content);
@@ -64,6 +71,19 @@ HelpView::HelpView(const AppModel& model, QWidget* parent) : QScrollArea(parent)
         QStringLiteral("wrench.and.screwdriver"));
     page->addStretch(1);
     setWidget(content);
+}
+
+bool HelpView::event(QEvent* event) {
+    const bool handled = QScrollArea::event(event);
+    if (event->type() == QEvent::Paint && hasFocus() &&
+        window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        const QRect page = viewport()->geometry();
+        const QRect outer = page.adjusted(-kFocusRing, -kFocusRing, kFocusRing, kFocusRing);
+        QPainter painter(this);
+        painter.setClipRegion(QRegion(outer).subtracted(QRegion(page)));
+        painter.fillRect(outer, palette().color(QPalette::Highlight));
+    }
+    return handled;
 }
 
 void HelpView::addSection(QVBoxLayout& page, const QString& titleText, const QString& bodyText,

@@ -17,6 +17,11 @@ public:
 
     explicit HelpView(const AppModel& model, QWidget* parent = nullptr);
 
+protected:
+    // The page has nothing else to focus, so it keeps the focus for keyboard
+    // scrolling and marks it with a ring around the page.
+    bool event(QEvent* event) override;
+
 private:
     void addSection(QVBoxLayout& page, const QString& titleText, const QString& bodyText,
                     const QString& symbol);

@@ -55,6 +55,10 @@ QIcon symbolIcon(const QString& name, const QColor& color) {
     return icon;
 }
 
+QIcon tray() {
+    return QIcon(QStringLiteral(":/icons/tray.svg"));
+}
+
 QIcon application() {
     return QIcon(QString::fromLatin1(kApplicationIcon));
 }

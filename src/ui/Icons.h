@@ -16,6 +16,8 @@ QIcon symbolIcon(const QString& name, const QColor& color);
 
 // The program's full-colour icon.
 QIcon application();
+// Its variant for the tray, visible on dark and light panels.
+QIcon tray();
 QPixmap application(int size, qreal devicePixelRatio = 1.0);
 
 } // namespace tarnwick::Icons

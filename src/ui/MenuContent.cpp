@@ -4,9 +4,7 @@
 #include "app/L10n.h"
 #include "ui/Style.h"
 
-#include <QLabel>
-#include <QStyle>
-#include <QWidgetAction>
+#include <QKeyEvent>
 
 namespace tarnwick {
 
@@ -25,19 +23,11 @@ MenuContent::MenuContent(AppModel& model, QWidget* parent) : QMenu(parent), mode
 
     addSeparator();
 
-    // A label rather than a disabled entry: the line is information, not a
-    // choice that happens to be unavailable.
-    statusLabel_ = new QLabel(this);
-    statusLabel_->setObjectName(QStringLiteral("statusLabel"));
-    statusLabel_->setTextFormat(Qt::PlainText);
-    const int indent = style()->pixelMetric(QStyle::PM_SmallIconSize) +
-                       2 * style()->pixelMetric(QStyle::PM_MenuHMargin) + 8;
-    statusLabel_->setContentsMargins(indent, 4, 16, 4);
-    Style::makeSecondary(*statusLabel_);
-    status_ = new QWidgetAction(this);
+    // Disabled, so that it is drawn dimmed, in line with the entries, and the
+    // keyboard passes over it.
+    status_ = addAction(QString());
     status_->setObjectName(QStringLiteral("statusAction"));
-    status_->setDefaultWidget(statusLabel_);
-    addAction(status_);
+    status_->setEnabled(false);
 
     addSeparator();
 
@@ -72,10 +62,20 @@ QList<QAction*> MenuContent::visibleEntries() const {
 void MenuContent::refresh() {
     placement_->setChecked(model_.isEnabled());
     permission_->setVisible(!model_.hasAccessibilityPermission());
-    const QString status = model_.statusText();
-    statusLabel_->setText(status);
-    // Platform menus that cannot host a widget show the entry's own text.
-    status_->setText(Style::literalMnemonicText(status));
+    status_->setText(Style::literalMnemonicText(model_.statusText()));
+}
+
+void MenuContent::keyPressEvent(QKeyEvent* event) {
+    const QKeySequence keys(event->keyCombination());
+    for (QAction* entry : {settings_, quit_}) {
+        if (entry->isVisible() && entry->isEnabled() && entry->shortcut() == keys) {
+            event->accept();
+            close();
+            entry->trigger();
+            return;
+        }
+    }
+    QMenu::keyPressEvent(event);
 }
 
 } // namespace tarnwick

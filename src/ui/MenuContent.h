@@ -3,8 +3,6 @@
 #include <QMenu>
 
 class QAction;
-class QLabel;
-class QWidgetAction;
 
 namespace tarnwick {
 
@@ -22,10 +20,14 @@ public:
 
     QAction* placementAction() const { return placement_; }
     QAction* permissionAction() const { return permission_; }
-    QWidgetAction* statusAction() const { return status_; }
+    QAction* statusAction() const { return status_; }
     QAction* aboutAction() const { return about_; }
     QAction* settingsAction() const { return settings_; }
     QAction* quitAction() const { return quit_; }
+
+protected:
+    // An open menu takes the keyboard, so its entries' shortcuts are handled here.
+    void keyPressEvent(QKeyEvent* event) override;
 
 signals:
     void aboutRequested();
@@ -38,8 +40,7 @@ private:
     AppModel& model_;
     QAction* placement_;
     QAction* permission_;
-    QWidgetAction* status_;
-    QLabel* statusLabel_;
+    QAction* status_;
     QAction* about_;
     QAction* settings_;
     QAction* quit_;

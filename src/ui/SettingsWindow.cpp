@@ -12,8 +12,8 @@
 namespace tarnwick {
 
 SettingsWindow::SettingsWindow(AppModel& model, QWidget* parent)
-    : QWidget(parent, Qt::Window), notice_(new QWidget(this)), noticeText_(new QLabel(notice_)),
-      view_(new SettingsView(model, this)) {
+    : AppWindow(QAccessible::Window, parent), notice_(new QWidget(this)),
+      noticeText_(new QLabel(notice_)), view_(new SettingsView(model, this)) {
     setObjectName(QStringLiteral("settingsWindow"));
 
     notice_->setObjectName(QStringLiteral("notice"));
@@ -47,7 +47,7 @@ void SettingsWindow::setNotice(const QString& text) {
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
+    AppWindow::closeEvent(event);
     if (event->isAccepted()) {
         emit closed();
     }

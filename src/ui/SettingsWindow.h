@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/AppWindow.h"
 
 class QLabel;
 
@@ -11,7 +11,7 @@ class SettingsView;
 
 // The one settings window: the tabs, and above them a notice when there is
 // something the user must know before anything else.
-class SettingsWindow : public QWidget {
+class SettingsWindow : public AppWindow {
     Q_OBJECT
 public:
     explicit SettingsWindow(AppModel& model, QWidget* parent = nullptr);

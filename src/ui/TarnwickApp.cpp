@@ -1,6 +1,7 @@
 #include "ui/TarnwickApp.h"
 
 #include "app/L10n.h"
+#include "engine/ports/Scheduler.h"
 #include "ui/AboutWindow.h"
 #include "ui/Icons.h"
 #include "ui/MenuContent.h"
@@ -8,7 +9,7 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QPalette>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 namespace tarnwick {
@@ -18,16 +19,16 @@ TarnwickApp::TarnwickApp(const AppPorts& ports, Preferences& preferences,
     : QObject(parent),
       trayAvailable_(trayAvailable ? std::move(trayAvailable)
                                    : TrayAvailability(&QSystemTrayIcon::isSystemTrayAvailable)),
-      model_(std::make_unique<AppModel>(ports, preferences)),
+      scheduler_(ports.engine.scheduler), model_(std::make_unique<AppModel>(ports, preferences)),
       menu_(std::make_unique<MenuContent>(*model_)), tray_(std::make_unique<QSystemTrayIcon>()) {
     connect(menu_.get(), &MenuContent::aboutRequested, this, &TarnwickApp::openAbout);
     connect(menu_.get(), &MenuContent::settingsRequested, this, &TarnwickApp::openSettings);
     connect(menu_.get(), &MenuContent::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
 
-    // The same icon whether placement runs or is paused.
-    tray_->setIcon(Icons::symbolIcon(QStringLiteral("scope"),
-                                     QApplication::palette().color(QPalette::WindowText)));
+    // Coloured rather than a symbol in the window text colour, which can vanish
+    // on a panel of another shade. The same whether placement runs or is paused.
+    tray_->setIcon(Icons::tray());
     tray_->setToolTip(L10n::string(QStringLiteral("Tarnwick")));
     tray_->setContextMenu(menu_.get());
     // A click opens the menu too, as a menu-bar item would.
@@ -44,9 +45,27 @@ TarnwickApp::~TarnwickApp() = default;
 void TarnwickApp::start() {
     // Shown even without a tray: Qt docks the icon once a tray appears later.
     tray_->show();
-    if (!trayAvailable_()) {
+    trayPresent_ = true;
+    followTray();
+    QPointer<TarnwickApp> weakApp(this);
+    scheduler_.every(Duration(2.0), [weakApp] {
+        if (weakApp) {
+            weakApp->followTray();
+        }
+    });
+}
+
+void TarnwickApp::followTray() {
+    const bool available = trayAvailable_();
+    if (available == trayPresent_) {
+        return;
+    }
+    trayPresent_ = available;
+    if (!available) {
         openSettings();
         settings_->setNotice(L10n::string(QStringLiteral("settings.noTray")));
+    } else if (settings_) {
+        settings_->setNotice({});
     }
 }
 

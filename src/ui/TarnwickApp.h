@@ -28,7 +28,8 @@ public:
     ~TarnwickApp() override;
 
     // Shows the tray icon. Without a tray the settings window opens instead,
-    // saying why, so that the program is never running unseen.
+    // saying why, so that the program is never running unseen; the same
+    // happens when the tray goes away later, and the notice goes once it returns.
     void start();
 
     AppModel& model() { return *model_; }
@@ -43,8 +44,11 @@ public:
 
 private:
     void showWindow(QWidget& window);
+    void followTray();
 
     TrayAvailability trayAvailable_;
+    Scheduler& scheduler_;
+    bool trayPresent_ = false;
     // Declared in the order of need: the windows and the menu go before the model.
     std::unique_ptr<AppModel> model_;
     std::unique_ptr<MenuContent> menu_;

@@ -1,16 +1,21 @@
 #include "ui/AboutWindow.h"
 
+#include "UiTestSupport.h"
 #include "app/L10n.h"
+#include "ui/LinkLabel.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <gtest/gtest.h>
 
-namespace tarnwick {
+namespace tarnwick::testing {
 namespace {
 
-TEST(AboutWindowTest, VersionComesFromTheApplicationWithAFallback) {
+class AboutWindowTest : public UiTest {};
+
+TEST_F(AboutWindowTest, VersionComesFromTheApplicationWithAFallback) {
     const QString saved = QCoreApplication::applicationVersion();
     QCoreApplication::setApplicationVersion(QString());
     EXPECT_EQ(AboutWindow::version(), "0.1.0");
@@ -21,7 +26,7 @@ TEST(AboutWindowTest, VersionComesFromTheApplicationWithAFallback) {
     QCoreApplication::setApplicationVersion(saved);
 }
 
-TEST(AboutWindowTest, LayoutAndContactRows) {
+TEST_F(AboutWindowTest, LayoutAndContactRows) {
     AboutWindow window;
     window.show();
     EXPECT_EQ(window.width(), AboutWindow::kWidth);
@@ -47,18 +52,38 @@ TEST(AboutWindowTest, LayoutAndContactRows) {
         EXPECT_TRUE(label->alignment() & Qt::AlignRight);
         EXPECT_TRUE(value->alignment() & Qt::AlignLeft);
         auto* cell = qobject_cast<QLabel*>(value->widget());
+        EXPECT_EQ(cell->textFormat(), Qt::PlainText);
+        auto* link = qobject_cast<LinkLabel*>(cell);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(cell);
         if (links[row] == nullptr) {
-            EXPECT_EQ(cell->textFormat(), Qt::PlainText);
+            EXPECT_EQ(link, nullptr);
             EXPECT_EQ(cell->text(), AboutWindow::kDeveloper);
+            EXPECT_NE(accessible->role(), QAccessible::Link);
         } else {
-            EXPECT_TRUE(cell->openExternalLinks());
-            EXPECT_TRUE(cell->text().contains(QStringLiteral("href=\"%1\"").arg(links[row])));
+            ASSERT_NE(link, nullptr);
+            EXPECT_EQ(link->url(), QUrl(links[row]));
+            EXPECT_EQ(accessible->role(), QAccessible::Link);
+            EXPECT_EQ(accessible->text(QAccessible::Name), link->text());
         }
+        // Values start at one left edge, links or not.
+        EXPECT_EQ(cell->x() + cell->contentsRect().left(),
+                  grid->itemAtPosition(0, 1)->widget()->x() +
+                      grid->itemAtPosition(0, 1)->widget()->contentsRect().left());
     }
     auto* attribution = window.findChild<QLabel*>("aboutAttribution");
     EXPECT_TRUE(attribution->text().contains(QString::fromUtf8("\u2665\uFE0E")));
     EXPECT_EQ(attribution->accessibleName(), L10n::string("Made with love in many places"));
 }
 
+TEST_F(AboutWindowTest, EachLinkIsOneMarkedTabStop) {
+    AboutWindow window;
+    activate(window);
+    const QList<QWidget*> stops = tabStops(window);
+    ASSERT_EQ(stops.size(), 3);
+    for (QWidget* stop : stops) {
+        EXPECT_NE(qobject_cast<LinkLabel*>(stop), nullptr) << stop->objectName().toStdString();
+    }
+}
+
 } // namespace
-} // namespace tarnwick
+} // namespace tarnwick::testing

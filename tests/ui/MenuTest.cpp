@@ -8,14 +8,34 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPainter>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
-#include <QWidgetAction>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 namespace tarnwick::testing {
 namespace {
 
 QString key(const char* k) {
     return L10n::string(QString::fromLatin1(k));
+}
+
+double luminance(QRgb colour) {
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) +
+           0.0722 * channel(qBlue(colour));
+}
+
+// The contrast ratio of two colours as accessibility guidelines define it.
+double contrast(QRgb a, QRgb b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 class MenuTest : public UiTest {};
@@ -43,11 +63,9 @@ TEST_F(MenuTest, EntriesFollowThePermissionInOrderWithTheirShortcuts) {
     EXPECT_TRUE(menu.aboutAction()->shortcut().isEmpty());
 
     // The status line is the model's text as it stands, dimmed.
-    auto* status = qobject_cast<QLabel*>(menu.statusAction()->defaultWidget());
-    ASSERT_NE(status, nullptr);
+    QAction* status = menu.statusAction();
     EXPECT_EQ(status->text(), app->model().statusText());
-    EXPECT_EQ(status->textFormat(), Qt::PlainText);
-    EXPECT_LT(status->palette().color(QPalette::WindowText).alphaF(), 1.0);
+    EXPECT_FALSE(status->isEnabled());
 
     platform.accessibility.trusted = false;
     tick();
@@ -57,7 +75,8 @@ TEST_F(MenuTest, EntriesFollowThePermissionInOrderWithTheirShortcuts) {
     EXPECT_EQ(entries[1], menu.permissionAction());
     EXPECT_EQ(entries[1]->text(), key("permission.allow"));
     for (QAction* entry : entries) {
-        EXPECT_TRUE(entry->isSeparator() || entry->isEnabled()) << entry->text().toStdString();
+        EXPECT_TRUE(entry->isSeparator() || entry == status || entry->isEnabled())
+            << entry->text().toStdString();
     }
 
     // The entry only prompts; the model learns of a grant by its own check.
@@ -69,6 +88,36 @@ TEST_F(MenuTest, EntriesFollowThePermissionInOrderWithTheirShortcuts) {
     EXPECT_EQ(menu.visibleEntries().size(), 7);
     app->model().setIsEnabled(false);
     EXPECT_EQ(status->text(), key("status.paused"));
+}
+
+TEST_F(MenuTest, KeyboardInTheOpenMenu) {
+    platform.accessibility.trusted = false;
+    MenuContent& menu = makeApp().menu();
+    menu.popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+
+    // Down from the switch passes over the status line.
+    menu.setActiveAction(menu.placementAction());
+    QTest::keyClick(&menu, Qt::Key_Down);
+    EXPECT_EQ(menu.activeAction(), menu.permissionAction());
+    QTest::keyClick(&menu, Qt::Key_Down);
+    EXPECT_EQ(menu.activeAction(), menu.aboutAction());
+
+    // The status line starts where the entries' texts start.
+    const QImage image = menu.grab().toImage();
+    EXPECT_NEAR(ink(image, menu.actionGeometry(menu.statusAction())).left(),
+                ink(image, menu.actionGeometry(menu.permissionAction())).left(), 1);
+
+    // The shortcuts it shows work while it is open.
+    QTest::keyClick(&menu, Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_FALSE(menu.isVisible());
+    ASSERT_NE(app->settingsWindow(), nullptr);
+    EXPECT_TRUE(app->settingsWindow()->isVisible());
+    menu.popup(QPoint(0, 0));
+    QSignalSpy quit(&menu, &MenuContent::quitRequested);
+    QTest::keyClick(&menu, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_FALSE(menu.isVisible());
 }
 
 TEST_F(MenuTest, PlacementSwitchAgreesWithTheSettingsWindowBothWays) {
@@ -114,18 +163,59 @@ TEST_F(MenuTest, WindowsOpenOnceEach) {
     EXPECT_EQ(settings, 1);
 }
 
-TEST_F(MenuTest, WithoutATrayTheSettingsWindowOpensAndSaysWhy) {
-    TarnwickApp& withTray = makeApp(true);
-    withTray.start();
-    EXPECT_EQ(withTray.settingsWindow(), nullptr);
+TEST_F(MenuTest, TheSettingsWindowStandsInForAMissingTray) {
+    TarnwickApp& tarnwick = makeApp(true);
+    tarnwick.start();
+    EXPECT_EQ(tarnwick.settingsWindow(), nullptr);
 
-    TarnwickApp& withoutTray = makeApp(false);
-    withoutTray.start();
-    SettingsWindow* window = withoutTray.settingsWindow();
+    // The panel goes away while the program runs, and comes back.
+    trayAvailable = false;
+    tick();
+    SettingsWindow* window = tarnwick.settingsWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(shown(find<QWidget>(*window, "notice")));
     EXPECT_EQ(find<QLabel>(*window, "noticeText")->text(), key("settings.noTray"));
+    trayAvailable = true;
+    tick();
+    EXPECT_FALSE(shown(find<QWidget>(*window, "notice")));
+
+    TarnwickApp& withoutTray = makeApp(false);
+    withoutTray.start();
+    ASSERT_NE(withoutTray.settingsWindow(), nullptr);
+    EXPECT_TRUE(withoutTray.settingsWindow()->isVisible());
+    EXPECT_TRUE(shown(find<QWidget>(*withoutTray.settingsWindow(), "notice")));
+}
+
+TEST_F(MenuTest, TrayIconStandsOutOnDarkAndLightPanels) {
+    const QImage icon = makeApp().trayIcon().icon().pixmap(22).toImage();
+    ASSERT_FALSE(icon.isNull());
+    // The panel shades of the demo's and the screenshots' trays.
+    for (const QColor panel : {QColor(0x30, 0x30, 0x30), QColor(0xe8, 0xe8, 0xe8)}) {
+        QImage onPanel(icon.size(), QImage::Format_RGB32);
+        onPanel.fill(panel);
+        QPainter(&onPanel).drawImage(0, 0, icon);
+        QList<double> contrasts;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x) {
+                if (qAlpha(icon.pixel(x, y)) >= 128) {
+                    contrasts.append(contrast(onPanel.pixel(x, y), panel.rgb()));
+                }
+            }
+        }
+        ASSERT_GT(contrasts.size(), icon.width() * icon.height() / 3);
+        std::sort(contrasts.begin(), contrasts.end());
+        const double median = contrasts[contrasts.size() / 2];
+        const double share = double(std::count_if(contrasts.begin(), contrasts.end(),
+                                                  [](double c) { return c >= 3.0; })) /
+                             contrasts.size();
+        std::printf(
+            "tray icon on %s: median contrast %.2f:1, %.0f%% of its pixels at 3:1 or more\n",
+            qPrintable(panel.name()), median, share * 100);
+        // Clearly visible: most of the icon stands out as a user-interface
+        // element must (3:1).
+        EXPECT_GE(share, 0.5) << panel.name().toStdString();
+    }
 }
 
 } // namespace

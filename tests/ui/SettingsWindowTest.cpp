@@ -2,15 +2,20 @@
 
 #include "UiTestSupport.h"
 #include "app/L10n.h"
+#include "ui/AboutWindow.h"
 #include "ui/DecorativeIcon.h"
+#include "ui/GeneralSettingsView.h"
 #include "ui/HelpView.h"
 #include "ui/SettingsView.h"
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <climits>
 
 namespace tarnwick::testing {
 namespace {
@@ -111,7 +116,10 @@ TEST_F(SettingsWindowTest, PermissionRowPromptsAndOpensTheSettingsUntilGranted) 
     auto* title = find<QLabel>(window, "permissionTitle");
     auto* button = find<QPushButton>(window, "permissionButton");
     auto* icon = find<DecorativeIcon>(window, "permissionIcon");
+    auto* appsNone = find<QLabel>(window, "appsNone");
     EXPECT_EQ(title->text(), key("permission.required"));
+    // Without display access the list cannot be read, which is not the same as empty.
+    EXPECT_EQ(appsNone->text(), key("apps.noAccess"));
     EXPECT_EQ(icon->symbolName(), "exclamationmark.triangle.fill");
     ASSERT_TRUE(shown(button));
 
@@ -125,6 +133,7 @@ TEST_F(SettingsWindowTest, PermissionRowPromptsAndOpensTheSettingsUntilGranted) 
     EXPECT_EQ(title->text(), key("permission.allowed"));
     EXPECT_EQ(icon->symbolName(), "checkmark.circle.fill");
     EXPECT_FALSE(shown(button));
+    EXPECT_EQ(appsNone->text(), key("apps.none"));
 }
 
 TEST_F(SettingsWindowTest, ApplicationSwitchesFollowTheExclusions) {
@@ -170,6 +179,86 @@ TEST_F(SettingsWindowTest, ApplicationSwitchesFollowTheExclusions) {
     tick();
     EXPECT_EQ(applicationSwitches(window).size(), 2);
     EXPECT_EQ(window.findChild<QCheckBox*>("org.example.mail"), nullptr);
+}
+
+TEST_F(SettingsWindowTest, BothWindowsCloseWithEscOrCtrlWAndSayTheyAreWindows) {
+    makeApp();
+    const QKeyCombination closers[] = {QKeyCombination(Qt::Key_Escape),
+                                       QKeyCombination(Qt::CTRL | Qt::Key_W)};
+    for (const QKeyCombination keys : closers) {
+        app->openSettings();
+        app->openAbout();
+        for (QWidget* window : {static_cast<QWidget*>(app->settingsWindow()),
+                                static_cast<QWidget*>(app->aboutWindow())}) {
+            activate(*window);
+            QTest::keyClick(window, keys.key(), keys.keyboardModifiers());
+            EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+        }
+    }
+    QAccessibleInterface* settings = QAccessible::queryAccessibleInterface(app->settingsWindow());
+    EXPECT_EQ(settings->role(), QAccessible::Window);
+    EXPECT_EQ(settings->text(QAccessible::Name), app->settingsWindow()->windowTitle());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(app->aboutWindow())->role(),
+              QAccessible::Dialog);
+}
+
+TEST_F(SettingsWindowTest, EveryTabStopShowsItsFocus) {
+    platform.accessibility.trusted = false;
+    loginItems.currentStatus = LoginItemStatus::RequiresApproval;
+    launch(201, "org.example.editor", "Editor");
+    SettingsWindow& window = open();
+    loginItems.failure = QStringLiteral("Cannot write the autostart entry");
+    app->model().setLaunchAtLogin(true);
+    app->model().setExcludedBundleIdentifiers({"org.example.editor"});
+    tick();
+    activate(window);
+
+    const QList<QWidget*> general = tabStops(window);
+    // The page is no stop of its own; its rows are, and scroll into view.
+    EXPECT_FALSE(general.contains(window.view()->general()));
+    EXPECT_TRUE(general.contains(find<QPushButton>(window, "enableAll")));
+
+    // The help page has nothing else to focus, so it takes the focus itself.
+    window.view()->setCurrentIndex(1);
+    EXPECT_TRUE(tabStops(window).contains(window.view()->help()));
+}
+
+TEST_F(SettingsWindowTest, GeneralTabHasOneLeftEdgeAndTheNoticeSitsOnTheButtonsBaseline) {
+    loginItems.currentStatus = LoginItemStatus::RequiresApproval;
+    launch(201, "org.example.editor", "Editor");
+    SettingsWindow& window = open();
+    app->model().setExcludedBundleIdentifiers({"org.example.editor"});
+    window.show();
+    QWidget* page = window.view()->general()->widget();
+    page->resize(page->sizeHint());
+
+    // Headers, footers and each box's rows start at one x.
+    QSet<int> edges;
+    for (QLabel* label :
+         page->findChildren<QLabel*>(QRegularExpression("section(Header|Footer)"))) {
+        edges.insert(label->mapTo(page, label->contentsRect().topLeft()).x());
+    }
+    EXPECT_EQ(page->findChildren<QLabel*>("sectionHeader").size(), 5);
+    for (QGroupBox* box : page->findChildren<QGroupBox*>()) {
+        int rows = INT_MAX;
+        for (QWidget* row : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (shown(row)) {
+                rows = std::min(rows, row->mapTo(page, QPoint(0, 0)).x());
+            }
+        }
+        edges.insert(rows);
+    }
+    EXPECT_EQ(edges.size(), 1u) << edges.values().size();
+
+    // Both texts' capitals start on the same pixel row.
+    const QImage image = window.grab().toImage();
+    const auto inWindow = [&](QWidget* widget) {
+        return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+    };
+    const QRect text = ink(image, inWindow(find<QLabel>(window, "approvalText")));
+    const QRect button =
+        ink(image, inWindow(find<QPushButton>(window, "approvalButton")).adjusted(4, 4, -4, -4));
+    EXPECT_NEAR(text.top(), button.top(), 1);
 }
 
 TEST_F(SettingsWindowTest, HelpSectionsLineUpAndHideTheirIconsFromScreenReaders) {

@@ -6,7 +6,10 @@
 #include "fakes/FakePlatform.h"
 #include "ui/TarnwickApp.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -23,12 +26,12 @@ protected:
         preferences = std::make_unique<Preferences>(directory.filePath("defaults.json"));
     }
 
-    TarnwickApp& makeApp(bool trayAvailable = true) {
-        trayAvailable_ = trayAvailable;
+    TarnwickApp& makeApp(bool withTray = true) {
+        trayAvailable = withTray;
         app.reset();
         app = std::make_unique<TarnwickApp>(
             AppPorts{platform.ports(), loginItems, kAccessibilitySettingsURL}, *preferences,
-            [this] { return trayAvailable_; });
+            [this] { return trayAvailable; });
         return *app;
     }
 
@@ -52,14 +55,63 @@ protected:
         return widget != nullptr && widget->isVisibleTo(widget->window());
     }
 
+    // Shows the window and makes it the one that receives the keyboard.
+    static void activate(QWidget& window) {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    // Tabs once round the window's focus chain and returns its stops; each
+    // must look different while it has the focus.
+    static QList<QWidget*> tabStops(QWidget& window) {
+        QList<QWidget*> stops;
+        QImage focused;
+        for (int press = 0; press < 40; ++press) {
+            QWidget* from = QApplication::focusWidget();
+            QTest::keyClick(from != nullptr ? from : &window, Qt::Key_Tab);
+            if (!stops.isEmpty()) {
+                EXPECT_NE(around(*stops.last()), focused)
+                    << "no focus mark on " << stops.last()->metaObject()->className() << " "
+                    << stops.last()->objectName().toStdString();
+            }
+            QWidget* to = QApplication::focusWidget();
+            if (to == nullptr || stops.contains(to)) {
+                break;
+            }
+            stops.append(to);
+            focused = around(*to);
+        }
+        return stops;
+    }
+
+    // The widget as drawn in its window.
+    static QImage around(QWidget& widget) {
+        QWidget* window = widget.window();
+        return window->grab(QRect(widget.mapTo(window, QPoint(0, 0)), widget.size())).toImage();
+    }
+
+    // The bounds of what is drawn in area of image: pixels whose grey level
+    // differs from the area's top-left pixel by more than a faint shade.
+    static QRect ink(const QImage& image, const QRect& area) {
+        const int background = qGray(image.pixel(area.topLeft()));
+        QRect bounds;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (std::abs(qGray(image.pixel(x, y)) - background) > 30) {
+                    bounds |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        return bounds;
+    }
+
     fakes::FakePlatform platform;
     fakes::FakeLoginItemService loginItems;
     QTemporaryDir directory;
     std::unique_ptr<Preferences> preferences;
     std::unique_ptr<TarnwickApp> app;
-
-private:
-    bool trayAvailable_ = true;
+    bool trayAvailable = true;
 };
 
 } // namespace tarnwick::testing
