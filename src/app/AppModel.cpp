@@ -1,6 +1,7 @@
 #include "app/AppModel.h"
 
 #include "app/L10n.h"
+#include "app/Logging.h"
 #include "app/Preferences.h"
 #include "engine/ports/ProcessInfo.h"
 #include "engine/ports/Scheduler.h"
