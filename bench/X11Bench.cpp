@@ -1,9 +1,19 @@
-// Measures tarnwick-headless on a real X server, from outside: the program runs
-// behind xtrace, whose log gives every request, reply and event with a
-// monotonic timestamp (millisecond resolution). Prints figures; asserts nothing.
+// Measures tarnwick-headless on a real X server, from outside. Prints figures;
+// asserts nothing.
 //
-//   tarnwick-bench-x11 [--burst N] [--singles N] [--idle-seconds S]
+//   tarnwick-bench-x11 [--program PATH] [--singles N] [--burst N] [--idle-seconds S]
+//
+// Traced (the program behind xtrace, whose log gives every request, reply and
+// event): the X requests and waits of one placement, with 2, 4 and 16
+// monitors. A placement's handling is the program's run of requests that ends
+// with its position request, after the 80 ms of quiet; a wait is a reply the
+// program needed before it could send anything more. Untraced: from a window's
+// map to its frame observed at the place the rule computes, with 1, 100 and
+// 1,000 windows open; a burst; the idle program's wake-ups, also while another
+// window retitles ten times a second. Every client stays open to the end, so
+// that no window id comes back.
 
+#include "Placement.h"
 #include "Process.h"
 #include "VirtualDesktop.h"
 #include "XQuery.h"
@@ -14,8 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <numeric>
-#include <set>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -25,42 +34,54 @@ using namespace e2e;
 
 namespace {
 
-constexpr double deadline = 0.080;
-
 struct Options {
-    int burst = 200;
+    std::string program = TARNWICK_HEADLESS;
     int singles = 5;
+    int burst = 200;
     int idleSeconds = 60;
 };
 
-// One placed window as read from the trace.
-struct Placement {
-    double revealed = -1;  // the _NET_CLIENT_LIST change that made it known
-    double requested = -1; // the _NET_MOVERESIZE_WINDOW request
-    double confirmed = -1; // the first reply after it: the error check
-};
+const std::string kLayout2 = "1600x900+0+0*,1280x1024+1600+0";
+const std::string kLayout4 = kLayout2 + ",1024x768+2880+0,1024x768+3904+0";
+std::string layout16() {
+    std::string s;
+    for (int i = 0; i < 16; ++i)
+        s += (i ? "," : "") + std::string("640x480+") + std::to_string(640 * (i % 8)) + "+" +
+             std::to_string(480 * (i / 8)) + (i == 0 ? "*" : "");
+    return s;
+}
 
-struct Trace {
-    // Ids come back when a client's resources are reused: one entry per appearance.
-    std::map<uint32_t, std::vector<Placement>> windows;
-    // Per connection, the times of replies that ended a run of requests: each one
-    // is a round trip the program waited for.
-    std::vector<double> roundTrips;
+double median(std::vector<double> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+double percentile(std::vector<double> v, double p) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+// One placement in the trace: its handling's requests and waits.
+struct Handling {
+    uint32_t window = 0;
     int requests = 0;
+    int waits = 0;
 };
 
-Trace parseTrace(const std::string& path) {
-    Trace trace;
+std::vector<Handling> parseTrace(const std::string& path) {
+    struct Entry {
+        double t;
+        bool request;
+        bool reply;
+        std::string seq;
+        std::string text;
+    };
+    std::vector<Entry> entries;
     std::ifstream in(path);
     std::string line;
-    struct Connection {
-        char last = 0; // '<' request, '>' reply
-        double listEvent = -1;
-        std::map<std::string, std::string> pending; // sequence -> request text
-        uint32_t awaitingConfirm = 0;
-        std::set<uint32_t> clients;
-    };
-    std::map<std::string, Connection> connections;
     while (std::getline(in, line)) {
         // "2105.373 001:>:003c: Event PropertyNotify(28) ..."
         std::istringstream fields(line);
@@ -68,74 +89,48 @@ Trace parseTrace(const std::string& path) {
         std::string tag;
         if (!(fields >> t >> tag) || tag.size() < 10 || tag[3] != ':')
             continue;
-        const std::string conn = tag.substr(0, 3);
-        const char dir = tag[4];
-        const std::string seq = tag.substr(6, 4);
-        Connection& c = connections[conn];
-        const bool isRequest = dir == '<' && line.find("Request(") != std::string::npos;
-        const bool isReply = dir == '>' && line.find("Reply to") != std::string::npos;
-        const bool isEvent = dir == '>' && line.find(" Event ") != std::string::npos;
-        if (isEvent && line.find("(\"_NET_CLIENT_LIST\")") != std::string::npos)
-            c.listEvent = t;
-        if (isRequest) {
-            ++trace.requests;
-            c.pending[seq] = line;
-            c.last = '<';
-            auto at = line.find("_NET_MOVERESIZE_WINDOW");
-            auto win = line.find(" window=0x");
-            if (at != std::string::npos && win != std::string::npos && win < at) {
-                uint32_t id = uint32_t(std::stoul(line.substr(win + 8, 10), nullptr, 16));
-                auto& appearances = trace.windows[id];
-                if (!appearances.empty() && appearances.back().requested < 0) {
-                    appearances.back().requested = t;
-                    c.awaitingConfirm = id;
-                }
-            }
-        }
-        if (isReply) {
-            if (c.last == '<')
-                trace.roundTrips.push_back(t);
-            c.last = '>';
-            if (c.awaitingConfirm) {
-                trace.windows[c.awaitingConfirm].back().confirmed = t;
-                c.awaitingConfirm = 0;
-            }
-            std::string request = c.pending[seq];
-            c.pending.erase(seq);
-            if (request.find("GetProperty") != std::string::npos &&
-                request.find("(\"_NET_CLIENT_LIST\")") != std::string::npos) {
-                auto data = line.find("data=");
-                if (data == std::string::npos)
-                    continue;
-                std::stringstream ids(line.substr(data + 5));
-                std::string id;
-                std::set<uint32_t> now;
-                while (std::getline(ids, id, ','))
-                    if (id.rfind("0x", 0) == 0)
-                        now.insert(uint32_t(std::stoul(id, nullptr, 16)));
-                // xtrace sometimes prints a list as empty; its length tells.
-                if (std::stoi(tag.substr(11)) != 32 + 4 * int(now.size()))
-                    continue;
-                for (uint32_t w : now)
-                    if (!c.clients.contains(w))
-                        trace.windows[w].push_back({c.listEvent >= 0 ? c.listEvent : t, -1, -1});
-                c.clients = std::move(now);
-            }
-        }
+        const bool request = tag[4] == '<' && line.find("Request(") != std::string::npos;
+        const bool reply = tag[4] == '>' && line.find("Reply to") != std::string::npos;
+        if (request || reply)
+            entries.push_back({t, request, reply, tag.substr(6, 4), line});
     }
-    return trace;
-}
-
-int roundTripsBetween(const Trace& trace, double from, double to) {
-    return int(std::count_if(trace.roundTrips.begin(), trace.roundTrips.end(),
-                             [&](double t) { return t > from && t <= to; }));
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5))];
+    std::vector<Handling> handlings;
+    std::map<std::string, double> sentAt; // sequence -> time of the latest request
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries[i];
+        if (e.request)
+            sentAt[e.seq] = e.t;
+        const auto at = e.text.find("_NET_MOVERESIZE_WINDOW");
+        const auto win = e.text.find(" window=0x");
+        if (!e.request || at == std::string::npos || win == std::string::npos || win > at)
+            continue;
+        // Back to the first request after the quiet before the deadline.
+        size_t start = i;
+        for (size_t k = i; k-- > 0;) {
+            if (!entries[k].request)
+                continue;
+            if (entries[start].t - entries[k].t >= 0.040)
+                break;
+            start = k;
+        }
+        Handling h;
+        h.window = uint32_t(std::stoul(e.text.substr(win + 8, 10), nullptr, 16));
+        std::map<std::string, double> sent;
+        bool lastWasRequest = false;
+        for (size_t k = start; k <= i; ++k) {
+            const Entry& x = entries[k];
+            if (x.request) {
+                ++h.requests;
+                sent[x.seq] = x.t;
+                lastWasRequest = true;
+            } else if (lastWasRequest && sent.contains(x.seq)) {
+                ++h.waits; // replies to earlier, unawaited requests are no wait
+                lastWasRequest = false;
+            }
+        }
+        handlings.push_back(h);
+    }
+    return handlings;
 }
 
 struct ProcSample {
@@ -188,13 +183,143 @@ std::optional<int> freeDisplay(int avoid) {
     return std::nullopt;
 }
 
-int waitForMoves(Process& program, const std::string& wmClass, int count) {
-    int seen = 0;
-    while (seen < count &&
-           program.waitForLine(
-               [&](const std::string& l) { return l.starts_with("moved " + wmClass + "\t"); }, 30s))
-        ++seen;
-    return seen;
+class Bench {
+public:
+    Bench(const Options& options, VirtualDesktop& desktop)
+        : o_(options), desktop_(desktop),
+          x_(desktop.display()), env_{{"DISPLAY", desktop.display()}} {}
+
+    std::unique_ptr<Process> startProgram(const std::string& display) {
+        auto p =
+            std::make_unique<Process>(std::vector<std::string>{o_.program},
+                                      std::map<std::string, std::string>{{"DISPLAY", display}});
+        if (!p->waitForLine([](const std::string& l) { return l == "ready"; }, 20s))
+            return nullptr;
+        return p;
+    }
+
+    void pointAtLast() {
+        const Rect& f = desktop_.monitors().back().frame;
+        const int px = int(f.x + f.width / 2), py = int(f.y + f.height / 2);
+        runCommand({"xdotool", "mousemove", std::to_string(px), std::to_string(py)}, env_);
+        waitUntil([&] { return x_.pointer() == std::pair{px, py}; }, 5s);
+        pointer_ = {px, py};
+    }
+
+    // Opens count windows at (x, y) on the primary monitor and follows them from
+    // their map until their frames are where the rule puts them; the map-to-place
+    // times in ms of those placed.
+    struct Opened {
+        std::vector<uint32_t> ids;
+        std::vector<double> placed;
+    };
+    Opened open(const std::string& cls, int count, int x, int y, int w, int h,
+                Clock::duration timeout = 30s) {
+        auto p = std::make_unique<Process>(
+            std::vector<std::string>{TARNWICK_TESTCLIENT, "--class", cls, "--pos",
+                                     std::to_string(x) + "," + std::to_string(y), "--size",
+                                     std::to_string(w) + "," + std::to_string(h), "--count",
+                                     std::to_string(count), "--trace"},
+            env_);
+        const Rect initial{double(x), double(y), double(w + extents_[0] + extents_[1]),
+                           double(h + extents_[2] + extents_[3])};
+        auto target = expectedPosition(initial, pointer_.first, pointer_.second, screens());
+        std::map<uint32_t, double> mapped;
+        Opened result;
+        std::vector<double>& placed = result.placed;
+        const auto deadline = Clock::now() + timeout;
+        while (target && int(placed.size()) < count) {
+            auto line = p->readLine(deadline);
+            if (!line)
+                break;
+            unsigned id = 0;
+            int cx = 0, cy = 0;
+            long long us = 0;
+            if (std::sscanf(line->c_str(), "window 0x%x", &id) == 1) {
+                result.ids.push_back(id);
+            } else if (std::sscanf(line->c_str(), "map 0x%x %lld", &id, &us) == 2) {
+                mapped.emplace(id, double(us) / 1000);
+            } else if (std::sscanf(line->c_str(), "configure 0x%x %d %d %lld", &id, &cx, &cy,
+                                   &us) == 4 &&
+                       mapped.contains(id) && std::abs(cx - extents_[0] - target->first) <= 1 &&
+                       std::abs(cy - extents_[2] - target->second) <= 1) {
+                placed.push_back(double(us) / 1000 - mapped[id]);
+                mapped.erase(id); // counted once
+            }
+        }
+        kept_.push_back(std::move(p));
+        return result;
+    }
+
+    // Windows on the pointer's monitor, where they stay: the crowd of open windows.
+    void openCrowd(int count) {
+        const size_t before = x_.clientList().size();
+        const Rect& f = desktop_.monitors().back().frame;
+        kept_.push_back(std::make_unique<Process>(
+            std::vector<std::string>{TARNWICK_TESTCLIENT, "--class", "BenchCrowd", "--pos",
+                                     std::to_string(int(f.x) + 50) + "," +
+                                         std::to_string(int(f.y) + 50),
+                                     "--size", "200,150", "--count", std::to_string(count)},
+            env_));
+        waitUntil([&] { return x_.clientList().size() >= before + size_t(count); }, 120s, 200ms);
+    }
+
+    bool readExtents() {
+        auto p =
+            std::make_unique<Process>(std::vector<std::string>{TARNWICK_TESTCLIENT, "--class",
+                                                               "BenchProbe", "--pos", "1700,100"},
+                                      env_);
+        std::optional<xcb_window_t> id;
+        waitUntil(
+            [&] {
+                id = x_.clientWithClass("BenchProbe");
+                return id && x_.cardinals(*id, "_NET_FRAME_EXTENTS").size() == 4;
+            },
+            10s);
+        if (!id)
+            return false;
+        auto e = x_.cardinals(*id, "_NET_FRAME_EXTENTS");
+        std::copy(e.begin(), e.end(), extents_);
+        kept_.push_back(std::move(p));
+        return true;
+    }
+
+    std::vector<Screen> screens() {
+        const auto [rootWidth, rootHeight] = x_.rootSize();
+        const std::vector<Strut> struts{{Strut::Top, 32, 0, 1599}};
+        std::vector<Screen> result;
+        for (const Monitor& m : desktop_.monitors()) {
+            Screen s{m.frame, visibleFrame(m.frame, struts, rootWidth, rootHeight), m.output};
+            m.primary ? void(result.insert(result.begin(), s)) : result.push_back(s);
+        }
+        return result;
+    }
+
+    void relayout(const std::string& layout) {
+        desktop_.relayout(layout);
+        const auto& last = desktop_.monitors().back().frame;
+        waitUntil([&] { return x_.rootSize().first == int(last.x + last.width); }, 10s);
+        pointAtLast();
+    }
+
+    const Options& o_;
+    VirtualDesktop& desktop_;
+    XQuery x_;
+    std::map<std::string, std::string> env_;
+    std::pair<int, int> pointer_{0, 0};
+    uint32_t extents_[4] = {0, 0, 0, 0};
+    std::vector<std::unique_ptr<Process>> kept_;
+};
+
+void printIdle(const char* what, Process& program, int seconds) {
+    const ProcSample before = sample(program.pid());
+    const auto start = Clock::now();
+    waitUntil([] { return false; }, std::chrono::seconds(seconds), 500ms);
+    const ProcSample after = sample(program.pid());
+    const double minutes = std::chrono::duration<double>(Clock::now() - start).count() / 60;
+    std::printf("  %s: %.1f wake-ups per minute, CPU %.3f s per hour, resident %.1f MB\n", what,
+                double(after.switches - before.switches) / minutes,
+                (after.cpuSeconds - before.cpuSeconds) / minutes * 60, double(after.rssKb) / 1024);
 }
 
 } // namespace
@@ -202,38 +327,41 @@ int waitForMoves(Process& program, const std::string& wmClass, int count) {
 int main(int argc, char** argv) {
     Options options;
     for (int i = 1; i + 1 < argc; i += 2) {
-        std::string arg = argv[i];
-        int value = std::atoi(argv[i + 1]);
-        if (arg == "--burst")
-            options.burst = value;
+        const std::string arg = argv[i];
+        if (arg == "--program")
+            options.program = argv[i + 1];
         else if (arg == "--singles")
-            options.singles = value;
+            options.singles = std::atoi(argv[i + 1]);
+        else if (arg == "--burst")
+            options.burst = std::atoi(argv[i + 1]);
         else if (arg == "--idle-seconds")
-            options.idleSeconds = value;
+            options.idleSeconds = std::atoi(argv[i + 1]);
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (auto reason = VirtualDesktop::unavailableReason()) {
         std::printf("cannot run: %s\n", reason->c_str());
         return 1;
     }
-
-    const std::string layout = "1600x900+0+0*,1280x1024+1600+0";
-    VirtualDesktop desktop(layout);
+    VirtualDesktop desktop(kLayout2);
     if (!desktop.started()) {
         std::printf("the virtual desktop did not start\n");
         return 1;
     }
-    XQuery x(desktop.display());
-    const std::map<std::string, std::string> env{{"DISPLAY", desktop.display()}};
+    Bench b(options, desktop);
     Process dock({TARNWICK_TESTCLIENT, "--class", "BenchDock", "--type", "dock", "--pos", "0,0",
                   "--size", "1600,32", "--strut", "top,32,0,1599"},
-                 env);
-    waitUntil([&] { return x.clientWithClass("BenchDock").has_value(); }, 10s);
-    runCommand({"xdotool", "mousemove", "2200", "500"}, env);
-    std::printf("X server %s: Xorg (dummy driver), window manager %s, monitors %s\n",
-                desktop.display().c_str(), x.windowManagerName().value_or("none").c_str(),
-                layout.c_str());
+                 b.env_);
+    waitUntil([&] { return b.x_.clientWithClass("BenchDock").has_value(); }, 10s);
+    if (!b.readExtents()) {
+        std::printf("no window was managed\n");
+        return 1;
+    }
+    b.pointAtLast();
+    std::printf("program %s\nX server %s: Xorg (dummy driver), window manager %s, a docked strut\n",
+                options.program.c_str(), desktop.display().c_str(),
+                b.x_.windowManagerName().value_or("none").c_str());
 
+    // Traced: requests and waits of one placement, by the number of monitors.
     auto fake = freeDisplay(desktop.number());
     if (!fake) {
         std::printf("no free display for xtrace\n");
@@ -241,127 +369,94 @@ int main(int argc, char** argv) {
     }
     const std::string logPath = "/tmp/tarnwick-bench-xtrace-" + std::to_string(getpid()) + ".log";
     const std::string fakeDisplay = ":" + std::to_string(*fake);
-    auto traced = std::make_unique<Process>(std::vector<std::string>{
-        "xtrace", "-n", "--monotonic-timestamps", "-m", "100000", "-d", desktop.display(), "-D",
-        fakeDisplay, "-o", logPath, "--", "env", "DISPLAY=" + fakeDisplay, TARNWICK_HEADLESS});
-    if (!traced->waitForLine([](const std::string& l) { return l == "ready"; }, 20s)) {
-        std::printf("tarnwick-headless did not start under xtrace\n");
-        return 1;
-    }
-
-    std::vector<std::unique_ptr<Process>> clients;
-    int singlesMoved = 0;
-    for (int i = 0; i < options.singles; ++i) {
-        const std::string cls = "BenchOne" + std::to_string(i);
-        clients.push_back(std::make_unique<Process>(
-            std::vector<std::string>{TARNWICK_TESTCLIENT, "--class", cls, "--pos", "300,300"},
-            env));
-        // Each stays open: a closed client's window ids would come back with the next.
-        singlesMoved += waitForMoves(*traced, cls, 1);
-    }
-    Process burst({TARNWICK_TESTCLIENT, "--class", "BenchBurst", "--pos", "200,200", "--count",
-                   std::to_string(options.burst)},
-                  env);
-    std::vector<uint32_t> burstIds;
-    for (int i = 0; i < options.burst; ++i)
-        if (auto l = burst.readLine(Clock::now() + 30s); l && l->starts_with("window "))
-            burstIds.push_back(uint32_t(std::stoul(l->substr(7), nullptr, 16)));
-    const int burstMoved = waitForMoves(*traced, "BenchBurst", options.burst);
-    // Let the last error checks reach the log before xtrace goes.
-    traced->waitForLine([](const std::string&) { return false; }, 500ms);
-    traced.reset();
-    std::filesystem::remove("/tmp/.X11-unix/X" + std::to_string(*fake)); // xtrace leaves it
-    burst.terminate();
-    clients.clear();
-    // The next burst's windows may reuse these ids; a window manager that has not
-    // yet let go of the old ones maps the new windows into their old, already
-    // placed frames, which then rightly stay where they are.
-    waitUntil([&] { return !x.clientWithClass("BenchBurst").has_value(); }, 30s);
-
-    const Trace trace = parseTrace(logPath);
-    std::set<uint32_t> burstSet(burstIds.begin(), burstIds.end());
-    std::vector<double> singleLate, singleTrips;
-    std::vector<double> burstLate;
-    double burstFirst = 1e300, burstLast = 0;
-    for (const auto& [id, appearances] : trace.windows)
-        for (const Placement& p : appearances) {
-            if (p.revealed < 0 || p.requested < 0)
-                continue;
-            const double late = (p.requested - p.revealed - deadline) * 1000;
-            // The burst came last, so its windows are the last appearance of their ids.
-            if (burstSet.contains(id) && &p == &appearances.back()) {
-                burstLate.push_back(late);
-                burstFirst = std::min(burstFirst, p.revealed);
-                burstLast = std::max(burstLast, std::max(p.confirmed, p.requested));
-            } else {
-                singleLate.push_back(late);
-                // From just before the deadline (1 ms clock) to the error check's reply.
-                singleTrips.push_back(roundTripsBetween(trace, p.revealed + deadline - 0.001,
-                                                        std::max(p.confirmed, p.requested)));
-            }
-        }
-    std::printf("\none window (%d placed, median of %zu traced):\n", singlesMoved,
-                singleLate.size());
-    std::printf("  X round trips from the deadline to the confirmed position request: %.0f\n",
-                percentile(singleTrips, 0.5));
-    std::printf("  wall time from the 80 ms deadline to the position request: %.1f ms "
-                "(min %.1f, max %.1f)\n",
-                percentile(singleLate, 0.5), percentile(singleLate, 0), percentile(singleLate, 1));
-
-    std::printf("\nburst of %d windows (%d placed, %zu traced):\n", options.burst, burstMoved,
-                burstLate.size());
-    if (!burstLate.empty()) {
-        const int trips = roundTripsBetween(trace, burstFirst, burstLast);
-        std::printf("  X round trips per window: %.1f (%d in all, the burst's bookkeeping "
-                    "included)\n",
-                    double(trips) / double(burstLate.size()), trips);
-        std::printf("  wall time from each window's 80 ms deadline to its position request: "
-                    "median %.1f ms, p90 %.1f ms, max %.1f ms\n",
-                    percentile(burstLate, 0.5), percentile(burstLate, 0.9),
-                    percentile(burstLate, 1));
-        std::printf("  from the first window known to the last one placed: %.0f ms\n",
-                    (burstLast - burstFirst) * 1000);
-    }
-    std::printf("  requests in the whole trace: %d\n", trace.requests);
-    if (!std::getenv("TARNWICK_BENCH_KEEP_TRACE"))
-        std::filesystem::remove(logPath);
-    else
-        std::printf("  trace kept in %s\n", logPath.c_str());
-
-    // Idle: the program alone, untraced, with nothing happening.
-    Process idle({TARNWICK_HEADLESS}, env);
-    if (!idle.waitForLine([](const std::string& l) { return l == "ready"; }, 20s)) {
-        std::printf("tarnwick-headless did not start\n");
-        return 1;
-    }
     {
-        // The same burst untraced: xtrace's relaying slows every round trip.
-        const auto begin = Clock::now();
-        Process again({TARNWICK_TESTCLIENT, "--class", "BenchAgain", "--pos", "200,200", "--count",
-                       std::to_string(options.burst)},
-                      env);
-        const int moved = waitForMoves(idle, "BenchAgain", options.burst);
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-        std::printf("\nthe burst untraced: %d of %d placed %.0f ms after the client started "
-                    "(%.1f ms per window beyond the first 80 ms)\n",
-                    moved, options.burst, ms, (ms - 80) / std::max(moved, 1));
+        Process traced({"xtrace", "-n", "--monotonic-timestamps", "-m", "100000", "-d",
+                        desktop.display(), "-D", fakeDisplay, "-o", logPath, "--", "env",
+                        "DISPLAY=" + fakeDisplay, options.program});
+        if (!traced.waitForLine([](const std::string& l) { return l == "ready"; }, 20s)) {
+            std::printf("the program did not start under xtrace\n");
+            return 1;
+        }
+        std::map<uint32_t, int> monitorsOf;
+        for (const std::string& layout : {kLayout2, kLayout4, layout16()}) {
+            b.relayout(layout);
+            const int n = int(desktop.monitors().size());
+            for (int i = 0; i < options.singles; ++i)
+                for (uint32_t id :
+                     b.open("BenchTraced" + std::to_string(n), 1, 100, 100, 300, 200, 10s).ids)
+                    monitorsOf[id] = n;
+        }
+        traced.waitForLine([](const std::string&) { return false; }, 500ms);
+        traced.terminate();
+        std::filesystem::remove("/tmp/.X11-unix/X" + std::to_string(*fake)); // xtrace leaves it
+        std::map<int, std::vector<double>> requests, waits;
+        for (const Handling& h : parseTrace(logPath))
+            if (monitorsOf.contains(h.window)) {
+                requests[monitorsOf[h.window]].push_back(h.requests);
+                waits[monitorsOf[h.window]].push_back(h.waits);
+            }
+        std::printf("\none placement, traced, from the end of the 80 ms to the position request "
+                    "(median of %d windows):\n",
+                    options.singles);
+        for (const auto& [n, list] : requests)
+            std::printf("  %2d monitors: %.0f waits, %.0f requests (%zu traced)\n", n,
+                        median(waits[n]), median(list), list.size());
+        if (!std::getenv("TARNWICK_BENCH_KEEP_TRACE"))
+            std::filesystem::remove(logPath);
+        else
+            std::printf("  trace kept in %s\n", logPath.c_str());
     }
-    waitUntil([] { return false; }, 3s, 100ms); // past the start-up and burst work
-    const ProcSample before = sample(idle.pid());
-    const auto start = Clock::now();
-    waitUntil([] { return false; }, std::chrono::seconds(options.idleSeconds), 500ms);
-    const ProcSample after = sample(idle.pid());
-    const double minutes = std::chrono::duration<double>(Clock::now() - start).count() / 60;
-    std::printf("\nidle for %d s:\n", options.idleSeconds);
-    std::printf("  wake-ups (context switches, all threads): %.1f per minute\n",
-                double(after.switches - before.switches) / minutes);
-    const double tick = 1.0 / double(sysconf(_SC_CLK_TCK));
-    if (after.cpuSeconds > before.cpuSeconds)
-        std::printf("  CPU time: %.3f s per hour\n",
-                    (after.cpuSeconds - before.cpuSeconds) / minutes * 60);
-    else
-        std::printf("  CPU time: below %.2f s per hour (not one %.0f ms tick used)\n",
-                    tick / minutes * 60, tick * 1000);
-    std::printf("  resident memory: %.1f MB\n", double(after.rssKb) / 1024);
+    b.relayout(kLayout2);
+
+    auto program = b.startProgram(desktop.display());
+    if (!program) {
+        std::printf("the program did not start\n");
+        return 1;
+    }
+    std::printf("\none window, untraced, from its map to its frame observed at its place, with "
+                "other windows open:\n");
+    int open = 3; // the probe, the dock and the one measured
+    auto among = [&](int crowd) {
+        if (crowd > open) {
+            b.openCrowd(crowd - open);
+            open = crowd;
+        }
+        std::vector<double> times;
+        for (int i = 0; i < options.singles; ++i) {
+            auto placed =
+                b.open("BenchAmong" + std::to_string(crowd), 1, 300, 300, 400, 300).placed;
+            times.insert(times.end(), placed.begin(), placed.end());
+        }
+        open += options.singles;
+        std::printf("  %4d open: %zu of %d placed, median %.1f ms, max %.1f ms\n", crowd,
+                    times.size(), options.singles, median(times), percentile(times, 1));
+    };
+    among(1);
+    among(100);
+
+    {
+        const auto start = Clock::now();
+        auto placed = b.open("BenchBurst", options.burst, 200, 200, 300, 200, 60s).placed;
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        open += options.burst;
+        std::printf("\nburst of %d windows, untraced: %zu observed at their place; map to place "
+                    "median %.0f ms, p90 %.0f ms, max %.0f ms; all within %.0f ms of the start\n",
+                    options.burst, placed.size(), median(placed), percentile(placed, 0.9),
+                    percentile(placed, 1), ms);
+    }
+
+    std::printf("\nidle for %d s each, untraced:\n", options.idleSeconds);
+    waitUntil([] { return false; }, 3s, 100ms); // past the burst's work
+    printIdle("nothing happening", *program, options.idleSeconds);
+    Process retitler({TARNWICK_TESTCLIENT, "--class", "BenchRetitle", "--pos", "1700,600", "--size",
+                      "200,100", "--retitle-hz", "10"},
+                     b.env_);
+    waitUntil([&] { return b.x_.clientWithClass("BenchRetitle").has_value(); }, 10s);
+    waitUntil([] { return false; }, 1s, 100ms);
+    printIdle("a window retitled 10 times a second", *program, options.idleSeconds);
+    ++open;
+
+    std::printf("\none window among many, untraced:\n");
+    among(1000);
     return 0;
 }

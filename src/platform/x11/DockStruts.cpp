@@ -57,11 +57,15 @@ void DockStruts::handleEvent(const xcb_generic_event_t& event) {
 }
 
 void DockStruts::eventsProcessed() {
-    if (toRead_.empty() || x_.xcb() == nullptr) {
+    if (x_.xcb() == nullptr) {
         return;
     }
-    // Replies of an earlier batch are taken first, in order.
+    // The replies of the last batch are in by now: a window that is no dock
+    // stops waking the program.
     collect();
+    if (toRead_.empty()) {
+        return;
+    }
     std::sort(toRead_.begin(), toRead_.end());
     toRead_.erase(std::unique(toRead_.begin(), toRead_.end()), toRead_.end());
     const X11Connection::Atoms& a = x_.atoms();
