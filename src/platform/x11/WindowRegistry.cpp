@@ -136,7 +136,14 @@ void WindowRegistry::factsRead(Window window, const std::optional<ClientFacts>& 
     join(window, *facts);
     if (e.fresh) {
         e.fresh = false;
-        events_.push_back({Event::Kind::WindowCreated, nullptr, facts->pid, window, e.instance});
+        Window frame = 0;
+        if (rootChildren_.count(window) != 0) {
+            frame = window;
+        } else if (rootChildren_.count(e.frame) != 0) {
+            frame = e.frame;
+        }
+        events_.push_back(
+            {Event::Kind::WindowCreated, nullptr, facts->pid, window, e.instance, frame});
     }
 }
 

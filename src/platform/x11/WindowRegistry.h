@@ -39,6 +39,7 @@ public:
         Pid pid = 0;                       // WindowCreated
         Window window = 0;
         std::uint64_t instance = 0; // tells a window from a later one with the same id
+        Window frame = 0;           // the root's child that holds it; 0 when unknown
     };
     struct Read {
         Window window;

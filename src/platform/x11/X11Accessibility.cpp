@@ -95,7 +95,8 @@ RunLoopSourceRef X11Accessibility::observerGetRunLoopSource(const AXObserverRef&
     return o != nullptr ? o->source : nullptr;
 }
 
-void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window, std::uint64_t instance) {
+void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window, std::uint64_t instance,
+                                            xcb_window_t frame) {
     std::vector<AXObserverRef> targets;
     for (const auto& weak : observers_) {
         if (auto o = weak.lock()) {
@@ -110,8 +111,9 @@ void X11Accessibility::deliverWindowCreated(Pid pid, xcb_window_t window, std::u
     }
     // The frame is found now, well before the window is handled, so that
     // handling it costs no further wait.
-    const AXElementRef element = std::make_shared<X11Element>(
-        X11Element::Kind::Window, pid, window, x_.generation(), topLevel(window), instance);
+    const AXElementRef element =
+        std::make_shared<X11Element>(X11Element::Kind::Window, pid, window, x_.generation(),
+                                     frame != 0 ? frame : topLevel(window), instance);
     for (const AXObserverRef& o : targets) {
         const auto* x11 = static_cast<const X11Observer*>(o.get());
         // A callback may remove its own source; it then hears nothing more.

@@ -40,7 +40,9 @@ public:
                      std::function<bool()> trustPrompt, QObject* parent = nullptr);
 
     // Hands a new window to every observer of its process whose source is added.
-    void deliverWindowCreated(Pid pid, xcb_window_t window, std::uint64_t instance);
+    // The frame, when known, spares looking it up.
+    void deliverWindowCreated(Pid pid, xcb_window_t window, std::uint64_t instance,
+                              xcb_window_t frame = 0);
     void handleEvent(const xcb_generic_event_t& event) { moves_.handleEvent(event); }
     void connectionLost();
 

@@ -69,8 +69,9 @@ X11Platform::X11Platform(QObject* parent)
     workspace_->onWindowShown = [this](xcb_window_t window) {
         displays_->docks().consider(window);
     };
-    workspace_->onWindowCreated = [this](Pid pid, xcb_window_t window, std::uint64_t instance) {
-        accessibility_->deliverWindowCreated(pid, window, instance);
+    workspace_->onWindowCreated = [this](Pid pid, xcb_window_t window, std::uint64_t instance,
+                                         xcb_window_t frame) {
+        accessibility_->deliverWindowCreated(pid, window, instance, frame);
     };
     connection_->connectToServer();
 }

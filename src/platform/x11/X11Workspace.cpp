@@ -231,7 +231,7 @@ void X11Workspace::deliver(std::vector<WindowRegistry::Event> events) {
         case WindowRegistry::Event::Kind::WindowCreated:
             post([this, e, generation] {
                 if (generation == x_.generation() && onWindowCreated) {
-                    onWindowCreated(e.pid, e.window, e.instance);
+                    onWindowCreated(e.pid, e.window, e.instance, e.frame);
                 }
             });
             break;

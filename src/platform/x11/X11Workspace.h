@@ -28,8 +28,10 @@ public:
     bool openURL(const std::string& url) override;
 
     // Receives every new window of a known process, after the launch it may
-    // have caused. The instance tells it from a later window with the same id.
-    std::function<void(Pid pid, xcb_window_t window, std::uint64_t instance)> onWindowCreated;
+    // have caused. The instance tells it from a later window with the same id;
+    // the frame is the root's child that holds it, 0 when not known.
+    std::function<void(Pid pid, xcb_window_t window, std::uint64_t instance, xcb_window_t frame)>
+        onWindowCreated;
     // Receives every window that was shown, at once: it may be a dock.
     std::function<void(xcb_window_t window)> onWindowShown;
 

@@ -82,6 +82,7 @@ TEST_F(WindowRegistryTest, AWindowIsNewOnceWhenItsFrameIsShownAndNeverAfterAMana
     EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::Launched, Kind::WindowCreated}));
     EXPECT_EQ(events[0].application->localizedName, "Named");
     EXPECT_EQ(events[1].pid, 200);
+    EXPECT_EQ(events[1].frame, 21u);
     events.clear();
 
     // openbox --replace, and kill + start: every client re-managed in a new frame.
@@ -110,6 +111,7 @@ TEST_F(WindowRegistryTest, HiddenAndShownWindowsAreNotNewAndTheirApplicationKeep
     registry.mapped(30);
     settle();
     EXPECT_EQ(created(), (std::vector<Window>{20, 30}));
+    EXPECT_EQ(events.back().frame, 30u);
     events.clear();
 
     // Withdrawn (frame gone, back on the root), then shown in a new frame;
