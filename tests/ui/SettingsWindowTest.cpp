@@ -98,6 +98,11 @@ TEST_F(SettingsWindowTest, ApprovalNoticeAndErrorRowComeAndGoWithTheModel) {
 
 TEST_F(SettingsWindowTest, PreferencesThatCannotBeSavedAreNamedUnderThePlacementSwitch) {
     SettingsWindow& window = open();
+    int naming = 0; // the help names the real file, wherever it is
+    for (QLabel* body : window.findChildren<QLabel*>("helpSectionBody")) {
+        naming += body->text().contains(directory.filePath("defaults.json"));
+    }
+    EXPECT_EQ(naming, 2);
     auto* error = find<QLabel>(window, "preferencesError");
     EXPECT_FALSE(shown(error));
     ASSERT_TRUE(QDir().mkpath(directory.filePath("defaults.json"))); // a folder in the way
