@@ -136,7 +136,8 @@ LoginItemStatus XdgAutostartLoginItem::status() {
         QDir::isAbsolutePath(program)
             ? isExecutableFile(QFile::encodeName(program))
             : !program.isEmpty() && !QStandardPaths::findExecutable(program).isEmpty();
-    if (!runnable) {
+    // GLib's launchers cannot start a program whose path holds "%".
+    if (!runnable || program.contains(u'%')) {
         return LoginItemStatus::NotFound;
     }
     return entry.switchedOff ? LoginItemStatus::RequiresApproval : LoginItemStatus::Enabled;

@@ -166,8 +166,14 @@ TEST_F(AutostartTest, HostilePathIsOneArgumentThatTheDesktopsLauncherRuns) {
 
 TEST_F(AutostartTest, PathsNoEntryCanHoldAreRefusedWithAReason) {
     QString error;
-    EXPECT_FALSE(item(makeProgram("50%f/tarnwick")).registerMainApp(error));
+    const QString percent = makeProgram("50%f/tarnwick");
+    EXPECT_FALSE(item(percent).registerMainApp(error));
     EXPECT_TRUE(error.contains("50%f")) << error.toStdString();
+    ASSERT_TRUE(item(program).registerMainApp(error)); // as an earlier version wrote it:
+    rewrite(DesktopEntry::quoteExecArgument(program),
+            DesktopEntry::quoteExecArgument(percent).replace("%", "%%"));
+    EXPECT_EQ(item(percent).status(), LoginItemStatus::NotFound);
+    QFile::remove(entryPath());
     const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xe9";
     ASSERT_EQ(::link(QFile::encodeName(program).constData(), latin1.constData()), 0);
     EXPECT_FALSE(XdgAutostartLoginItem("org.tarnwick.T", latin1, folder).registerMainApp(error));
