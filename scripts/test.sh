@@ -17,8 +17,12 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 export CTEST_OUTPUT_ON_FAILURE=1
 summary=$(mktemp /tmp/tarnwick-ctest.XXXXXX)
+# Qt makes /tmp/runtime-$USER when this is unset, and leaves it.
+XDG_RUNTIME_DIR=$(mktemp -d /tmp/tarnwick-runtime.XXXXXX)
+export XDG_RUNTIME_DIR
+failed=0
 finish() {
-  rm -f "$summary"
+  rm -rf "$summary" "$XDG_RUNTIME_DIR"
   # Under sudo, the build folders stay the calling user's.
   if [ -n "${SUDO_UID:-}" ] && [ "${SUDO_UID}" != 0 ]; then
     chown -R "$SUDO_UID:$SUDO_GID" build-test build-asan 2>/dev/null || true
@@ -26,16 +30,15 @@ finish() {
 }
 trap finish EXIT
 
-# ctest counts a skipped test as passed; here it is a failure, so that a test
-# that cannot run here is never taken for one that passed.
+# ctest counts a skipped test as passed; here it fails the run, so that a test
+# that cannot run here is never taken for one that passed. A failed stage does
+# not stop the next one: the exit status tells at the end.
 run_ctest() {
-  local status=0
-  ctest "$@" 2>&1 | tee "$summary" || status=$?
+  ctest "$@" 2>&1 | tee "$summary" || failed=1
   if grep -q '^The following tests did not run:' "$summary"; then
     echo "test: FAILED: the tests listed above did not run" >&2
-    return 1
+    failed=1
   fi
-  return "$status"
 }
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -48,3 +51,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_ctest --test-dir build-asan -L unit -j "$jobs" --timeout 600
+
+if ((failed)); then
+  echo "test: FAILED" >&2
+  exit 1
+fi
+echo "test: every test passed"

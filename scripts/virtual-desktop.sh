@@ -141,7 +141,7 @@ cmd_start() {
   [[ $(id -u) -eq 0 ]] || die "Xorg with a private config must run as root"
   command -v Xorg >/dev/null || die "Xorg is not installed"
 
-  local n dir xpid= wpid=
+  local n dir xpid= wpid= unused=()
   local candidates
   if [[ -n $fixed ]]; then candidates=("$fixed"); else
     candidates=($(seq "$base" $((base + 19))))
@@ -170,9 +170,13 @@ cmd_start() {
       sleep 0.05
     done
     [[ -n $xpid ]] && break
-    # Lost a race for this display, or the server failed: try the next one.
+    # Lost a race for this display, or the server failed: try the next one. A
+    # folder no server or state here refers to (say, the display's socket is
+    # held from another root) is removed once a server is up.
+    [[ -e /tmp/.X$n-lock || -e $dir/state ]] || unused+=("$dir")
   done
   [[ -n $xpid ]] || die "no Xorg server could be started (see /tmp/tarnwick-vd-*/Xorg.log)"
+  rm -rf "${unused[@]}"
 
   state=${state:-$dir/state}
   {
