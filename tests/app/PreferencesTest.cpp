@@ -131,22 +131,25 @@ TEST_F(PreferencesTest, AFailedWriteIsReportedAndTheNextOneStoresEverything) {
 
 TEST_F(PreferencesTest, PermissionsBindAsTheyDoForTheUser) {
     store(R"({"placementEnabled": false})");
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                          QFile::ReadOther | QFile::ExeOther);
-    QFile::setPermissions(dir.filePath("tarnwick"),
-                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-    QFile::setPermissions(path(), {}); // no access: unreadable, not corrupt
-    const std::string failure = support::unprivileged([this]() -> std::string {
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                     QFile::WriteOther | QFile::ExeOther;
+    QFile::setPermissions(dir.path(), all & ~QFile::WriteOther);
+    QFile::setPermissions(dir.filePath("tarnwick"), all); // the file could be set aside
+    QFile::setPermissions(path(), {});                    // but is unreadable, not corrupt
+    const QString locked = dir.filePath("locked");
+    QDir().mkpath(locked);
+    QFile::setPermissions(locked, all & ~(QFile::WriteOwner | QFile::WriteOther));
+    const std::string failure = support::unprivileged([&]() -> std::string {
         Preferences preferences(path());
         if (!preferences.problem() || preferences.boolValue("placementEnabled")) {
             return "an unreadable file was not reported";
         }
         if (preferences.setBool("placementEnabled", true) || !preferences.problem()) {
-            return "an unreadable file was overwritten";
+            return "an unreadable file was replaced";
         }
-        Preferences beside(dir.filePath("tarnwick/other.json")); // a read-only folder
+        Preferences beside(locked + "/defaults.json");
         if (beside.setBool("placementEnabled", true) || !beside.problem() ||
-            !beside.problem()->contains("other.json")) {
+            !beside.problem()->contains(locked)) {
             return "a failed write was not reported";
         }
         return {};
