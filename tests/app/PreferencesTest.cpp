@@ -113,22 +113,6 @@ TEST_F(PreferencesTest, FilesThatCannotBeReadAreLeftAsTheyAre) {
     EXPECT_EQ(Preferences(path()).stringList("excludedBundleIdentifiers"), QStringList({"a"}));
 }
 
-TEST_F(PreferencesTest, AFailedWriteIsReportedAndTheNextOneStoresEverything) {
-    store("");
-    const QString blocked = dir.filePath("tarnwick/defaults.json/inner.json"); // under a file
-    Preferences preferences(blocked);
-    EXPECT_FALSE(preferences.setBool("placementEnabled", false));
-    ASSERT_TRUE(preferences.problem());
-    EXPECT_TRUE(preferences.problem()->contains(blocked));
-    EXPECT_FALSE(preferences.setStringList("excludedBundleIdentifiers", {"x"}));
-
-    QFile::remove(path());
-    ASSERT_TRUE(preferences.setStringList("excludedBundleIdentifiers", {"y"}));
-    EXPECT_FALSE(preferences.problem());
-    EXPECT_EQ(Preferences(blocked).boolValue("placementEnabled"), false);
-    EXPECT_EQ(Preferences(blocked).stringList("excludedBundleIdentifiers"), QStringList({"y"}));
-}
-
 TEST_F(PreferencesTest, PermissionsBindAsTheyDoForTheUser) {
     store(R"({"placementEnabled": false})");
     const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
