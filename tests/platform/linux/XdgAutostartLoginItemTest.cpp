@@ -232,6 +232,7 @@ TEST_F(AutostartTest, FailedWritesNameTheEntryAndTheReason) {
     ASSERT_TRUE(item(program).registerMainApp(error));
     ASSERT_TRUE(item(program, "org.tarnwick.Secret").registerMainApp(error));
     QFile::setPermissions(folder + "/org.tarnwick.Secret.desktop", {});
+    QFile::setPermissions(entryPath(), QFile::ReadOwner | QFile::ReadOther); // whatever the umask
     QFile::setPermissions(folder,
                           QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
