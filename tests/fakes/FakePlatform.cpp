@@ -216,7 +216,7 @@ WorkspaceToken FakeWorkspace::addObserver(WorkspaceNotification name, Handler ha
 
 bool FakeWorkspace::openURL(const std::string& url) {
     openedURLs.push_back(url);
-    return openURLResult;
+    return true;
 }
 
 std::vector<Display> FakeDisplays::screens() {

@@ -106,7 +106,6 @@ class FakeWorkspace : public Workspace {
 public:
     std::vector<RunningApplicationRef> applications;
     std::vector<std::string> openedURLs;
-    bool openURLResult = true;
 
     // Adds the application and notifies the launch handlers.
     RunningApplicationRef launch(RunningApplication application);
@@ -143,7 +142,6 @@ public:
     // Runs the jobs due now (those scheduled with zero delay), and any they add.
     void runPending() { advance(Duration(0)); }
     double now() const { return now_; }
-    std::size_t pendingCount() const { return jobs_.size(); }
 
 private:
     struct Job {
