@@ -53,10 +53,6 @@ inline double rectGetMinX(const Rect& r) {
 inline double rectGetMinY(const Rect& r) {
     return rectStandardize(r).origin.y;
 }
-inline double rectGetMaxX(const Rect& r) {
-    const Rect s = rectStandardize(r);
-    return s.origin.x + s.size.width;
-}
 inline double rectGetMaxY(const Rect& r) {
     const Rect s = rectStandardize(r);
     return s.origin.y + s.size.height;

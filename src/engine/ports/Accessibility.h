@@ -30,17 +30,15 @@ enum class AXValueType : std::int32_t {
     Illegal = 0,
     CGPoint = 1,
     CGSize = 2,
-    CGRect = 3,
 };
 
 // A typed value as the platform hands it out: a type code and its payload.
 struct AXValue {
     AXValueType type = AXValueType::Illegal;
-    std::variant<std::monostate, Point, Size, Rect> payload;
+    std::variant<std::monostate, Point, Size> payload;
 
     static AXValue point(Point p) { return {AXValueType::CGPoint, p}; }
     static AXValue size(Size s) { return {AXValueType::CGSize, s}; }
-    static AXValue rect(Rect r) { return {AXValueType::CGRect, r}; }
 };
 
 // What an attribute read returns: a text, a boolean, a number or a typed value.
