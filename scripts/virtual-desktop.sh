@@ -150,9 +150,8 @@ cmd_start() {
     # A given display may hold a dead server's lock; Xorg itself clears a stale one.
     [[ -n $fixed ]] || display_free "$n" || continue
     dir=/tmp/tarnwick-vd-$n
-    mkdir -p "$dir"
-    write_config "$dir/xorg.conf"
-    mkdir -p "$dir/conf.d"
+    # The folder may go under a racer's feet: then this display is not ours.
+    { mkdir -p "$dir/conf.d" && write_config "$dir/xorg.conf"; } 2>/dev/null || continue
     # setsid: the server must not share the caller's process group or terminal.
     setsid Xorg ":$n" -config "$dir/xorg.conf" -configdir "$dir/conf.d" -noreset \
       -nolisten tcp -logfile "$dir/Xorg.log" -novtswitch -sharevts \
@@ -170,13 +169,16 @@ cmd_start() {
       sleep 0.05
     done
     [[ -n $xpid ]] && break
-    # Lost a race for this display, or the server failed: try the next one. A
-    # folder no server or state here refers to (say, the display's socket is
-    # held from another root) is removed once a server is up.
-    [[ -e /tmp/.X$n-lock || -e $dir/state ]] || unused+=("$dir")
+    # Lost a race for this display, or the server failed: try the next one.
+    unused+=("$n")
   done
   [[ -n $xpid ]] || die "no Xorg server could be started (see /tmp/tarnwick-vd-*/Xorg.log)"
-  rm -rf "${unused[@]}"
+  # The folders of displays that no server here holds now (say, their socket is
+  # held from another root) go, so that failed tries leave nothing behind.
+  local u
+  for u in "${unused[@]}"; do
+    [[ -e /tmp/.X$u-lock || -e /tmp/tarnwick-vd-$u/state ]] || rm -rf "/tmp/tarnwick-vd-$u"
+  done
 
   state=${state:-$dir/state}
   {
@@ -260,10 +262,11 @@ cmd_stop() {
   local XORG_PID= WM_PID= WATCH_PID= DIR=
   # shellcheck disable=SC1090
   source <(grep -E '^(XORG_PID|WM_PID|WATCH_PID|DIR)=[0-9A-Za-z/._-]*$' "$state")
-  end_pids $WATCH_PID $WM_PID $XORG_PID
   rm -f "$state"
+  # Gone while the server still holds the display, so that no new desktop on
+  # the same display has its folder removed under it.
   [[ $DIR =~ ^/tmp/tarnwick-vd-[0-9]+$ ]] && rm -rf "$DIR"
-  return 0
+  end_pids $WATCH_PID $WM_PID $XORG_PID
 }
 
 case ${1:-} in
