@@ -9,20 +9,15 @@ void DockStruts::consider(xcb_window_t window) {
         return;
     }
     watched_.insert(window);
-    // Watched before the read, so that a strut set meanwhile is not missed.
-    select(window, true);
     toRead_.push_back(window);
 }
 
-void DockStruts::select(xcb_window_t window, bool properties) {
+void DockStruts::watch(xcb_window_t window) {
     if (x_.xcb() == nullptr) {
         return;
     }
     // Structure events are wanted on every client, for its end and its maps.
-    std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    if (properties) {
-        mask |= XCB_EVENT_MASK_PROPERTY_CHANGE;
-    }
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(x_.xcb(), window, XCB_CW_EVENT_MASK, &mask);
 }
 
@@ -97,11 +92,15 @@ void DockStruts::collect() {
             types && x_.atoms().typeDock != 0 &&
             std::find(types->begin(), types->end(), x_.atoms().typeDock) != types->end();
         const bool strut = (partial && partial->type != 0) || (plain && plain->type != 0);
-        if (!dock && !strut && !table_.tracks(r.window)) {
-            watched_.erase(r.window);
-            rejected_.insert(r.window);
-            select(r.window, false);
-            continue;
+        if (!table_.tracks(r.window)) {
+            if (!dock && !strut) {
+                watched_.erase(r.window);
+                rejected_.insert(r.window);
+                continue;
+            }
+            // Watched from now on, and read once more for a change made meanwhile.
+            watch(r.window);
+            toRead_.push_back(r.window);
         }
         table_.update(r.window, partial, plain);
         table_.setShown(r.window, attributes->map_state != XCB_MAP_STATE_UNMAPPED);

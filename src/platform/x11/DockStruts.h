@@ -8,9 +8,9 @@
 
 namespace tarnwick {
 
-// The struts of the docks. Only windows of the dock type or with a strut are
-// watched for property changes, so that what other windows do (a title that
-// changes ten times a second) does not wake the program.
+// The struts of the docks. Only windows found to be of the dock type or with a
+// strut are watched for property changes, so that what other windows do (a
+// title that changes ten times a second) does not wake the program.
 class DockStruts {
 public:
     explicit DockStruts(X11Connection& connection) : x_(connection) {}
@@ -27,7 +27,7 @@ public:
 
 private:
     void collect();
-    void select(xcb_window_t window, bool properties);
+    void watch(xcb_window_t window);
 
     struct Reading {
         xcb_window_t window;
@@ -36,7 +36,7 @@ private:
     };
     X11Connection& x_;
     StrutTable table_;
-    std::unordered_set<xcb_window_t> watched_;  // docks and windows being read
+    std::unordered_set<xcb_window_t> watched_;  // docks, and windows being read
     std::unordered_set<xcb_window_t> rejected_; // read: neither a dock nor a strut
     std::vector<xcb_window_t> toRead_;
     std::vector<Reading> reading_; // sent, replies not yet taken
