@@ -25,7 +25,7 @@ void WindowRegistry::existingClient(Window window) {
 
 void WindowRegistry::created(Window window) {
     // An id still known belongs to a window whose end was missed: this one is new.
-    if (auto it = windows_.find(window); it != windows_.end()) {
+    if (windows_.count(window) != 0) {
         destroyed(window);
     }
     entry(window, true);
