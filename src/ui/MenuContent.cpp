@@ -49,16 +49,6 @@ MenuContent::MenuContent(AppModel& model, QWidget* parent) : QMenu(parent), mode
     refresh();
 }
 
-QList<QAction*> MenuContent::visibleEntries() const {
-    QList<QAction*> entries;
-    for (QAction* action : actions()) {
-        if (action->isVisible()) {
-            entries.append(action);
-        }
-    }
-    return entries;
-}
-
 void MenuContent::refresh() {
     placement_->setChecked(model_.isEnabled());
     permission_->setVisible(!model_.hasAccessibilityPermission());

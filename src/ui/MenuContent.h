@@ -15,9 +15,6 @@ class MenuContent : public QMenu {
 public:
     explicit MenuContent(AppModel& model, QWidget* parent = nullptr);
 
-    // The entries as the user sees them, top to bottom.
-    QList<QAction*> visibleEntries() const;
-
     QAction* placementAction() const { return placement_; }
     QAction* permissionAction() const { return permission_; }
     QAction* statusAction() const { return status_; }

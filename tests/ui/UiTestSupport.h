@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/AppModel.h"
+#include "app/L10n.h"
 #include "app/Preferences.h"
 #include "fakes/FakeLoginItemService.h"
 #include "fakes/FakePlatform.h"
+#include "ui/SettingsWindow.h"
 #include "ui/TarnwickApp.h"
 
 #include <QApplication>
@@ -18,21 +20,28 @@ namespace tarnwick::testing {
 
 inline constexpr const char* kAccessibilitySettingsURL = "settings://privacy/accessibility";
 
+inline QString key(const char* k) {
+    return L10n::string(QString::fromLatin1(k));
+}
+
 // The whole program on the in-memory platform, with a manual clock.
 class UiTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(directory.isValid());
-        preferences = std::make_unique<Preferences>(directory.filePath("defaults.json"));
-    }
-
     TarnwickApp& makeApp(bool withTray = true) {
         trayAvailable = withTray;
         app.reset();
         app = std::make_unique<TarnwickApp>(
-            AppPorts{platform.ports(), loginItems, kAccessibilitySettingsURL}, *preferences,
+            AppPorts{platform.ports(), loginItems, kAccessibilitySettingsURL}, preferences,
             [this] { return trayAvailable; });
         return *app;
+    }
+
+    SettingsWindow& openSettings() {
+        if (!app) {
+            makeApp();
+        }
+        app->openSettings();
+        return *app->settingsWindow();
     }
 
     // One 2-second check of the model, and the work it schedules.
@@ -91,25 +100,10 @@ protected:
         return window->grab(QRect(widget.mapTo(window, QPoint(0, 0)), widget.size())).toImage();
     }
 
-    // The bounds of what is drawn in area of image: pixels whose grey level
-    // differs from the area's top-left pixel by more than a faint shade.
-    static QRect ink(const QImage& image, const QRect& area) {
-        const int background = qGray(image.pixel(area.topLeft()));
-        QRect bounds;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
-                if (std::abs(qGray(image.pixel(x, y)) - background) > 30) {
-                    bounds |= QRect(x, y, 1, 1);
-                }
-            }
-        }
-        return bounds;
-    }
-
     fakes::FakePlatform platform;
     fakes::FakeLoginItemService loginItems;
     QTemporaryDir directory;
-    std::unique_ptr<Preferences> preferences;
+    Preferences preferences{directory.filePath("defaults.json")};
     std::unique_ptr<TarnwickApp> app;
     bool trayAvailable = true;
 };
