@@ -22,6 +22,7 @@ TEST(AXHelpers, ReadsTypedValuesAndTurnsEveryFailureIntoAbsence) {
     element->attributes["AXTitle"] = 42.0;
     element->attributes["AXHidden"] = std::string("false");
     element->attributes["AXValue"] = AXValue{AXValueType::CGSize, Point{1, 1}};
+    element->attributes["AXOrigin"] = AXValue{AXValueType::CGPoint, Size{1, 1}};
     EXPECT_FALSE(AXHelpers::point(ax, element, "AXSize"));
     EXPECT_FALSE(AXHelpers::size(ax, element, "AXPosition"));
     EXPECT_FALSE(AXHelpers::point(ax, element, "AXFrame"));
@@ -30,6 +31,7 @@ TEST(AXHelpers, ReadsTypedValuesAndTurnsEveryFailureIntoAbsence) {
     EXPECT_FALSE(AXHelpers::copyValue<std::string>(ax, element, "AXMinimized"));
     EXPECT_FALSE(AXHelpers::copyValue<bool>(ax, element, "AXHidden"));
     EXPECT_FALSE(AXHelpers::size(ax, element, "AXValue"));
+    EXPECT_FALSE(AXHelpers::size(ax, element, "AXOrigin"));
 
     // Unsupported attributes, errors that come with a value, and no element.
     EXPECT_FALSE(AXHelpers::copyValue<bool>(ax, element, "AXModal"));
