@@ -41,6 +41,7 @@ void X11Workspace::attach() {
     readTopLevels();
     readOwners();
     registry_.takeEvents(); // what was there at the start is neither launched nor new
+    xcb_flush(x_.xcb());
 }
 
 void X11Workspace::detach() {
@@ -212,6 +213,9 @@ void X11Workspace::eventsProcessed() {
     }
     readOwners();
     deliver(registry_.takeEvents());
+    // The clients' structure events must be asked for now: under some managers
+    // a client's own map is the only sign that it was taken.
+    xcb_flush(x_.xcb());
 }
 
 void X11Workspace::deliver(std::vector<WindowRegistry::Event> events) {
