@@ -14,7 +14,6 @@
 #include "ui/TarnwickApp.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QStyle>
@@ -39,14 +38,7 @@ std::map<QString, QImage> renderAll() {
     QTemporaryDir home;
     // Texts name folders under the home folder as ~/...
     qputenv("HOME", QFile::encodeName(home.path()));
-    QDir().mkpath(home.filePath(QStringLiteral(".config/tarnwick")));
-    QFile stored(home.filePath(QStringLiteral(".config/tarnwick/defaults.json")));
-    if (!stored.open(QIODevice::WriteOnly) ||
-        stored.write(R"({"excludedBundleIdentifiers": ["UXTerm"]})") < 0) {
-        return {};
-    }
-    stored.close();
-    Preferences preferences(stored.fileName());
+    Preferences preferences(home.filePath(QStringLiteral(".config/tarnwick/defaults.json")));
     fakes::FakePlatform platform;
     fakes::FakeLoginItemService loginItems;
     platform.useExampleDisplays();
@@ -56,6 +48,7 @@ std::map<QString, QImage> renderAll() {
     platform.workspace.launch({101, ActivationPolicy::Regular, "UXTerm", "UXTerm"});
 
     TarnwickApp app(AppPorts{platform.ports(), loginItems, {}}, preferences, [] { return true; });
+    app.model().setExcludedBundleIdentifiers({QStringLiteral("UXTerm")});
     platform.windowCreated(fakes::makeStandardWindow(100, {100, 100}, {800, 600}));
     platform.scheduler.advance(Duration(2.0));
 

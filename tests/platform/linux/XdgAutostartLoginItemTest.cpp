@@ -17,59 +17,37 @@ using namespace tarnwick;
 
 namespace {
 
-// The Desktop Entry rules, read independently of the code under test: the
-// string escapes first, then the Exec quoting, then the %% field code. Anything
-// the rules call reserved or invalid comes back as an error text.
-QStringList execArguments(const QString& entry) {
-    QString raw;
-    for (const QString& line : entry.split('\n')) {
-        if (line.startsWith("Exec=")) {
-            raw = line.mid(5);
-        }
-    }
+// Whether the Exec line keeps the Desktop Entry rules that launchers stricter
+// than GLib's hold to, read independently of the code under test: after the
+// string escapes, reserved characters only inside quotes, there only escaped
+// when special, and no field codes.
+bool keepsTheStrictRules(const QString& entry) {
+    const auto at = [](const QString& text, qsizetype i) {
+        return i < text.size() ? text[i] : QChar();
+    };
+    const QString raw = entry.section("\nExec=", 1).section('\n', 0, 0);
     QString command;
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        const qsizetype known = raw[i] == '\\' ? QString("sntr\\").indexOf(raw.at(++i)) : -2;
-        if (known == -1) {
-            return {"unknown string escape"};
+        const qsizetype escape = raw[i] == '\\' ? QString("sntr\\").indexOf(at(raw, ++i)) : -2;
+        if (escape == -1) {
+            return false;
         }
-        command += known == -2 ? raw[i] : QString(" \n\t\r\\")[known];
+        command += escape == -2 ? raw[i] : QString(" \n\t\r\\")[escape];
     }
-    const auto at = [&command](qsizetype i) { return i < command.size() ? command[i] : QChar(); };
-    const QString quotedSpecial = "\"`$\\";
-    QStringList arguments;
-    QString current;
-    bool quoted = false, pending = false;
+    bool quoted = false;
     for (qsizetype i = 0; i < command.size(); ++i) {
         const QChar c = command[i];
         if (quoted && c == '\\') {
-            if (!quotedSpecial.contains(at(i + 1)))
-                return {"lone backslash in quotes"};
-            current += command[++i];
-        } else if (quoted && (c == '`' || c == '$')) {
-            return {"unescaped in quotes"};
+            if (!QString("\"`$\\").contains(at(command, ++i))) {
+                return false;
+            }
         } else if (c == '"') {
             quoted = !quoted;
-            pending = true;
-        } else if (!quoted && c == ' ') {
-            if (pending)
-                arguments << current;
-            current.clear();
-            pending = false;
-        } else if (!quoted && QString("\t\n`$'\\<>|&;*?#()~").contains(c)) {
-            return {"unquoted reserved character"};
-        } else if (c == '%') {
-            return {"field code"};
-        } else {
-            current += c;
-            pending = true;
+        } else if (c == '%' || QString(quoted ? "`$" : "\t\n`$'\\<>|&;*?#()~").contains(c)) {
+            return false;
         }
     }
-    if (quoted)
-        return {"open quote"};
-    if (pending)
-        arguments << current;
-    return arguments;
+    return !quoted;
 }
 
 class AutostartTest : public ::testing::Test {
@@ -77,6 +55,7 @@ protected:
     QTemporaryDir dir;
     QString program = makeProgram("tarnwick");
     QString folder = dir.filePath("config/autostart");
+    QString error;
 
     QString makeProgram(const QString& name, const QByteArray& script = "#!/bin/sh\n") {
         QDir().mkpath(QFileInfo(dir.filePath(name)).path());
@@ -105,7 +84,6 @@ protected:
 
 TEST_F(AutostartTest, TheFourStatusesFromTheMainGroupOnly) {
     auto login = item(program);
-    QString error;
     EXPECT_EQ(login.status(), LoginItemStatus::NotRegistered);
     ASSERT_TRUE(login.registerMainApp(error)) << error.toStdString();
     EXPECT_EQ(login.status(), LoginItemStatus::Enabled);
@@ -118,37 +96,28 @@ TEST_F(AutostartTest, TheFourStatusesFromTheMainGroupOnly) {
     rewrite("Terminal", "[Desktop Action other]\nHidden=true\nX-GNOME-Autostart-enabled=false\n"
                         "Exec=/nowhere\nTerminal");
     EXPECT_EQ(login.status(), LoginItemStatus::Enabled);
-
     const QString plain = makeProgram("plain");
     QFile::setPermissions(plain, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-    const QString exec = DesktopEntry::quoteExecArgument(program);
-    rewrite(exec, DesktopEntry::quoteExecArgument(plain)); // runs a file that cannot run
+    rewrite(program, plain); // runs a file that cannot run
     EXPECT_EQ(login.status(), LoginItemStatus::NotFound);
-    rewrite(DesktopEntry::quoteExecArgument(plain), exec);
-    EXPECT_EQ(login.status(), LoginItemStatus::Enabled);
 
-    EXPECT_EQ(item(QString()).status(), LoginItemStatus::NotFound);
+    EXPECT_EQ(item(QString()).status(), LoginItemStatus::NotFound); // the program was removed
     EXPECT_FALSE(item(QString()).registerMainApp(error));
-    EXPECT_TRUE(error.contains("No such file or directory")) << error.toStdString();
-    QFile::rename(program, program + ".moved"); // the entry's target is gone
-    EXPECT_EQ(item(program + ".moved").status(), LoginItemStatus::NotFound);
-
     ASSERT_TRUE(login.unregisterMainApp(error));
     EXPECT_EQ(login.status(), LoginItemStatus::NotRegistered);
     EXPECT_TRUE(login.unregisterMainApp(error)); // nothing left to remove is no failure
 }
 
-const QString kHostile = "we ird/a \"b\" 'c' \\d\\\\ $HOME `id` ;|&<>*?#~()\tx\ny";
-
-// A strict reading gives the path as one argument, and the desktop's own
-// launcher starts it. No X server needed: the program only writes its path.
+// The entry keeps the strict rules, and the desktop's own launcher starts the
+// program with its path as one argument. No X server needed: the program only
+// writes its path.
 TEST_F(AutostartTest, HostilePathIsOneArgumentThatTheDesktopsLauncherRuns) {
     const QString out = dir.filePath("started");
     const QString hostile =
-        makeProgram(kHostile, "#!/bin/sh\nprintf '%s' \"$0\" > \"" + out.toUtf8() + "\"\n");
-    QString error;
+        makeProgram("we ird/a \"b\" 'c' \\d\\\\ $HOME `id` ;|&<>*?#~()\tx\ny",
+                    "#!/bin/sh\nprintf '%s' \"$0\" > \"" + out.toUtf8() + "\"\n");
     ASSERT_TRUE(item(hostile).registerMainApp(error)) << error.toStdString();
-    EXPECT_EQ(execArguments(entry()), QStringList({hostile}));
+    EXPECT_TRUE(keepsTheStrictRules(entry())) << entry().toStdString();
     EXPECT_EQ(item(hostile).status(), LoginItemStatus::Enabled);
     QProcess gio;
     gio.start("gio", {"launch", entryPath()});
@@ -164,14 +133,12 @@ TEST_F(AutostartTest, HostilePathIsOneArgumentThatTheDesktopsLauncherRuns) {
     EXPECT_EQ(QString::fromUtf8(started.readAll()), hostile);
 }
 
-TEST_F(AutostartTest, PathsNoEntryCanHoldAreRefusedWithAReason) {
-    QString error;
+TEST_F(AutostartTest, RefusalsAndFailedWritesNameTheEntryAndTheReason) {
     const QString percent = makeProgram("50%f/tarnwick");
     EXPECT_FALSE(item(percent).registerMainApp(error));
     EXPECT_TRUE(error.contains("50%f")) << error.toStdString();
     ASSERT_TRUE(item(program).registerMainApp(error)); // as an earlier version wrote it:
-    rewrite(DesktopEntry::quoteExecArgument(program),
-            DesktopEntry::quoteExecArgument(percent).replace("%", "%%"));
+    rewrite(program, QString(percent).replace("%", "%%"));
     EXPECT_EQ(item(percent).status(), LoginItemStatus::NotFound);
     QFile::remove(entryPath());
     const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xe9";
@@ -179,54 +146,10 @@ TEST_F(AutostartTest, PathsNoEntryCanHoldAreRefusedWithAReason) {
     EXPECT_FALSE(XdgAutostartLoginItem("org.tarnwick.T", latin1, folder).registerMainApp(error));
     EXPECT_TRUE(error.contains("UTF-8")) << error.toStdString();
     EXPECT_FALSE(QFile::exists(entryPath()));
-}
 
-TEST_F(AutostartTest, EntriesThatCannotBeReadNeitherHangNorCountAsAbsent) {
-    const std::pair<const char*, std::function<void()>> cases[] = {
-        {"fifo", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(entryPath()).constData(), 0600), 0); }},
-        {"link to a FIFO",
-         [&] {
-             ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
-             ASSERT_TRUE(QFile::link(dir.filePath("fifo"), entryPath()));
-         }},
-        {"oversized",
-         [&] {
-             QFile file(entryPath());
-             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-             file.write(QByteArray(DesktopEntry::kMaxFileBytes, '#') + "\n[Desktop Entry]\n");
-         }},
-        {"not a key file", [&] { rewrite("[Desktop Entry]", "Desktop Entry"); }},
-    };
-    QString error;
-    for (const auto& [name, make] : cases) {
-        SCOPED_TRACE(name);
-        ASSERT_TRUE(item(program).registerMainApp(error));
-        QFile::remove(entryPath());
-        make();
-        EXPECT_EQ(item(program).status(), LoginItemStatus::NotFound);
-        ASSERT_TRUE(item(program).registerMainApp(error)) << error.toStdString();
-        EXPECT_EQ(item(program).status(), LoginItemStatus::Enabled);
-    }
-    EXPECT_FALSE(QFileInfo(dir.filePath("fifo")).isFile()); // the link was replaced, not followed
-    QFile::remove(entryPath());
-    ASSERT_TRUE(QFile::link("/dev/zero", entryPath())); // only read: as root a write would be fatal
-    EXPECT_EQ(item(program).status(), LoginItemStatus::NotFound);
-    QFile::remove(entryPath());
-    QDir().mkpath(entryPath());
-    EXPECT_EQ(item(program).status(), LoginItemStatus::NotFound);
-    EXPECT_FALSE(item(program).registerMainApp(error));
-    EXPECT_TRUE(error.contains(entryPath())) << error.toStdString();
-    EXPECT_FALSE(item(program).unregisterMainApp(error));
-    EXPECT_TRUE(error.contains(entryPath())) << error.toStdString();
-}
-
-TEST_F(AutostartTest, FailedWritesNameTheEntryAndTheReason) {
-    QString error;
     folder = program + "/autostart"; // under a regular file
     EXPECT_FALSE(item(program).registerMainApp(error));
-    EXPECT_TRUE(error.contains(entryPath()) && error.contains("Not a directory"))
-        << error.toStdString();
-    EXPECT_EQ(item(program).status(), LoginItemStatus::NotRegistered);
+    EXPECT_TRUE(error.contains(entryPath())) << error.toStdString();
 
     folder = dir.filePath("locked");
     ASSERT_TRUE(item(program).registerMainApp(error));
@@ -238,23 +161,44 @@ TEST_F(AutostartTest, FailedWritesNameTheEntryAndTheReason) {
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ReadOther | QFile::ExeOther);
     EXPECT_EQ(support::unprivileged([&]() -> std::string {
-                  QString message;
                   if (item(program).status() != LoginItemStatus::Enabled) {
                       return "a readable entry was not read";
                   }
                   if (item(program, "org.tarnwick.Secret").status() != LoginItemStatus::NotFound) {
                       return "an unreadable entry was taken for a usable or absent one";
                   }
-                  if (item(program).registerMainApp(message) || !message.contains(entryPath())) {
-                      return "register: " + message.toStdString();
+                  if (item(program).registerMainApp(error) || !error.contains(entryPath())) {
+                      return "register: " + error.toStdString();
                   }
-                  if (item(program).unregisterMainApp(message) ||
-                      !message.contains("Permission denied")) {
-                      return "unregister: " + message.toStdString();
+                  if (item(program).unregisterMainApp(error) ||
+                      !error.contains("Permission denied")) {
+                      return "unregister: " + error.toStdString();
                   }
                   return {};
               }),
               "");
+}
+
+TEST_F(AutostartTest, EntriesThatCannotBeReadNeitherHangNorCountAsAbsent) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"link to a FIFO",
+         [&] {
+             QFile::remove(entryPath());
+             ASSERT_TRUE(QFile::link(dir.filePath("fifo"), entryPath()));
+         }},
+        {"oversized", [&] { rewrite("[", QString(DesktopEntry::kMaxFileBytes, '#') + "\n["); }},
+        {"not a key file", [&] { rewrite("[Desktop Entry]", "Desktop Entry"); }},
+    };
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(item(program).registerMainApp(error));
+        make();
+        EXPECT_EQ(item(program).status(), LoginItemStatus::NotFound);
+        ASSERT_TRUE(item(program).registerMainApp(error)) << error.toStdString();
+        EXPECT_EQ(item(program).status(), LoginItemStatus::Enabled);
+    }
+    EXPECT_FALSE(QFileInfo(dir.filePath("fifo")).isFile()); // the link was replaced, not followed
 }
 
 } // namespace
