@@ -62,29 +62,26 @@ TEST_F(MenuTest, KeyboardInTheOpenMenu) {
     EXPECT_EQ(quit.count(), 1);
 }
 
-TEST_F(MenuTest, PlacementSwitchAgreesWithTheSettingsWindowBothWays) {
-    auto* settingsSwitch = find<QCheckBox>(openSettings(), "placementSwitch");
-    app->menu().placementAction()->trigger();
-    EXPECT_FALSE(settingsSwitch->isChecked());
-    EXPECT_FALSE(preferences.boolValue(Preferences::kPlacementEnabled).value_or(true));
-    settingsSwitch->click();
-    EXPECT_TRUE(app->model().isEnabled());
-    EXPECT_TRUE(app->menu().placementAction()->isChecked());
-}
-
-TEST_F(MenuTest, WindowsOpenOnceEach) {
-    TarnwickApp& tarnwick = makeApp();
-    tarnwick.menu().aboutAction()->trigger();
-    AboutWindow* about = tarnwick.aboutWindow();
+TEST_F(MenuTest, EntriesOpenOneWindowEachAndShareTheSwitchWithIt) {
+    MenuContent& menu = makeApp().menu();
+    menu.aboutAction()->trigger();
+    AboutWindow* about = app->aboutWindow();
     ASSERT_NE(about, nullptr);
     about->close();
-    tarnwick.menu().settingsAction()->trigger();
-    SettingsWindow* settings = tarnwick.settingsWindow();
-    tarnwick.menu().aboutAction()->trigger();
-    tarnwick.menu().settingsAction()->trigger();
-    EXPECT_EQ(tarnwick.aboutWindow(), about);
+    menu.aboutAction()->trigger();
+    EXPECT_EQ(app->aboutWindow(), about);
     EXPECT_TRUE(about->isVisible());
-    EXPECT_EQ(tarnwick.settingsWindow(), settings);
+    menu.settingsAction()->trigger();
+    SettingsWindow* settings = app->settingsWindow();
+    menu.settingsAction()->trigger();
+    EXPECT_EQ(app->settingsWindow(), settings);
+
+    auto* settingsSwitch = find<QCheckBox>(*settings, "placementSwitch");
+    menu.placementAction()->trigger();
+    EXPECT_FALSE(settingsSwitch->isChecked());
+    settingsSwitch->click();
+    EXPECT_TRUE(app->model().isEnabled());
+    EXPECT_TRUE(menu.placementAction()->isChecked());
 }
 
 TEST_F(MenuTest, TheSettingsWindowStandsInForAMissingTray) {
