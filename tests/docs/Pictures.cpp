@@ -93,13 +93,8 @@ int main(int argc, char** argv) {
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
 
     const QString dir = QString::fromLocal8Bit(argv[2]);
-    const auto pictures = renderAll();
-    if (pictures.empty()) {
-        std::fprintf(stderr, "tarnwick-pictures: nothing rendered\n");
-        return 1;
-    }
     int failures = 0;
-    for (const auto& [name, image] : pictures) {
+    for (const auto& [name, image] : renderAll()) {
         const QString path = dir + QLatin1Char('/') + name;
         if (write) {
             if (!image.save(path)) {
