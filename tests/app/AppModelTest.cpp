@@ -114,6 +114,8 @@ TEST_F(AppModelTest, EveryAssignmentNotifiesAndIsHandled) {
     EXPECT_EQ(m.statusText(), L10n::string("status.permissionMissing"));
     m.revealAccessibilitySettings();
     EXPECT_EQ(platform.workspace.openedURLs, std::vector<std::string>({"settings:a11y"}));
+    m.openLoginItemSettings();
+    EXPECT_EQ(loginItems.openSettingsRequests, 1);
     EXPECT_EQ(Preferences(path).boolValue(Preferences::kPlacementEnabled), false);
 }
 
@@ -141,7 +143,7 @@ TEST_F(AppModelTest, PermissionLossAndRegainDriveTheController) {
     AppModel& m = makeModel();
     signalLog.clear();
     platform.scheduler.advance(Duration(4)); // steady: no permission signal, no new observers
-    EXPECT_FALSE(signalLog.contains("permission"));
+    EXPECT_FALSE(signalLog.contains("permission") || signalLog.contains("login"));
     EXPECT_EQ(platform.accessibility.observersCreated, 2);
 
     platform.accessibility.trusted = false;
