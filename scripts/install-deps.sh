@@ -15,7 +15,7 @@ PACKAGES=(
   libxcb-cursor0 fonts-dejavu-core
   # end-to-end tests, demo session and screenshots
   xserver-xorg-core xserver-xorg-video-dummy xauth
-  openbox xdotool xterm x11-xserver-utils x11-utils x11-apps trayer imagemagick
+  xvfb openbox icewm fluxbox metacity gtk-3-examples xdotool xterm x11-xserver-utils x11-utils x11-apps trayer imagemagick
   xcvt xtrace
   # unit tests: the desktop's own launcher runs the autostart entry
   libglib2.0-bin

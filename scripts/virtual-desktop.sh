@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # A throw-away multi-monitor X desktop: Xorg with the dummy driver, monitors
-# laid out with xrandr, optionally openbox. Used by the end-to-end tests, the
-# benchmark, demo sessions and screenshots.
+# laid out with xrandr, optionally a window manager. Used by the end-to-end tests,
+# the benchmark, demo sessions and screenshots.
 #
-#   virtual-desktop.sh start [--base N | --display N] [--wm] [--owner PID] [--state FILE] LAYOUT
+#   virtual-desktop.sh start [--base N | --display N] [--wm | --manager NAME] [--owner PID]
+#                            [--state FILE] LAYOUT
 #       LAYOUT: WxH+X+Y[*],...  one monitor each (DUMMY0, DUMMY1, ...), * = primary.
+#       --wm: openbox. --manager: openbox, icewm (no taskbar), fluxbox (toolbar at
+#       the bottom of the first monitor), xfwm4, metacity, marco, kwin_x11 or none.
 #       --owner: the desktop is stopped when that process ends (tests killed on timeout).
 #       Prints the display (":N") on stdout and writes the state file
 #       (default /tmp/tarnwick-vd-N/state) holding the pids it started.
@@ -124,13 +127,47 @@ probe_managed() {
 
 probe_gone() { ! probe_managed; }
 
+# Starts the window manager with its settings kept in the state directory.
+start_manager() {
+  local name=$1 dir=$2
+  mkdir -p "$dir/home"
+  # Managers keep logs under the cache folder: this desktop's, not the caller's.
+  local cmd env=(HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_CACHE_HOME="$dir"
+    GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1)
+  case $name in
+    openbox) cmd=(openbox --sm-disable) ;;
+    icewm)
+      mkdir -p "$dir/home/.icewm"
+      printf 'ShowTaskBar=0\n' >"$dir/home/.icewm/preferences"
+      cmd=(icewm) ;;
+    fluxbox)
+      mkdir -p "$dir/home/.fluxbox"
+      printf '%s\n' 'session.screen0.toolbar.visible: true' \
+        'session.screen0.toolbar.placement: BottomCenter' \
+        'session.screen0.toolbar.onhead: 1' 'session.screen0.toolbar.widthPercent: 100' \
+        'session.screen0.toolbar.maxOver: false' 'session.screen0.toolbar.autoHide: false' \
+        >"$dir/home/.fluxbox/init"
+      cmd=(fluxbox -rc "$dir/home/.fluxbox/init") ;;
+    # xfwm4 reads its settings through xfconfd, reached over a session bus.
+    xfwm4) cmd=(dbus-run-session -- xfwm4 --compositor=off --sm-client-disable) ;;
+    metacity) cmd=(metacity --sm-disable) ;;
+    marco) cmd=(marco --sm-disable) ;;
+    kwin_x11) cmd=(kwin_x11) ;;
+    *) die "unknown window manager $name" ;;
+  esac
+  command -v "$name" >/dev/null || die "$name is not installed"
+  env "${env[@]}" setsid "${cmd[@]}" </dev/null >"$dir/$name.log" 2>&1 &
+  wpid=$!
+}
+
 cmd_start() {
-  local base=50 fixed= wm=0 state= layout= owner=
+  local base=50 fixed= manager=none state= layout= owner=
   while (($#)); do
     case $1 in
       --base) base=$2; shift 2 ;;
       --display) fixed=${2#:}; shift 2 ;;
-      --wm) wm=1; shift ;;
+      --wm) manager=openbox; shift ;;
+      --manager) manager=$2; shift 2 ;;
       --owner) owner=$2; shift 2 ;;
       --state) state=$2; shift 2 ;;
       -*) die "unknown option $1" ;;
@@ -192,25 +229,23 @@ cmd_start() {
     die "xrandr layout failed"
   }
 
-  if ((wm)); then
-    # openbox keeps its own log under the cache folder: this desktop's, not the caller's.
-    setsid env XDG_CACHE_HOME="$dir" openbox --sm-disable </dev/null >"$dir/openbox.log" 2>&1 &
-    wpid=$!
+  if [[ $manager != none ]]; then
+    start_manager "$manager" "$dir"
     echo "WM_PID=$wpid" >>"$state"
     local tries=0
     until wait_for 20 wm_running && wm_manages_windows; do
       tries=$((tries + 1))
       if ((tries >= 5)); then
         kill "$wpid" "$xpid" 2>/dev/null || true
-        die "openbox did not come up"
+        die "$manager did not come up"
       fi
     done
   fi
   if [[ -n $owner ]]; then
     # Polls once a second; ends with the owner or with the server.
-    local pids="$xpid ${wpid:-}"
+    local pids="$xpid ${wpid:+-$wpid}"
     setsid bash -c "while kill -0 $owner && kill -0 $xpid; do sleep 1; done 2>/dev/null
-                    kill $pids 2>/dev/null" </dev/null >/dev/null 2>&1 &
+                    kill -- $pids 2>/dev/null" </dev/null >/dev/null 2>&1 &
     echo "WATCH_PID=$!" >>"$state"
   fi
   echo ":$n"
@@ -262,6 +297,8 @@ cmd_stop() {
   local XORG_PID= WM_PID= WATCH_PID= DIR=
   # shellcheck disable=SC1090
   source <(grep -E '^(XORG_PID|WM_PID|WATCH_PID|DIR)=[0-9A-Za-z/._-]*$' "$state")
+  # The window manager leads a process group of its own (a session bus, say).
+  [[ -z $WM_PID ]] || kill -- "-$WM_PID" 2>/dev/null || true
   rm -f "$state"
   # Gone while the server still holds the display, so that no new desktop on
   # the same display has its folder removed under it.

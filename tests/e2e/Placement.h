@@ -25,7 +25,8 @@ struct Screen {
 };
 
 // A monitor less the struts that lie on it, each measured from the root's edge and
-// counted only where its start-end range crosses the monitor.
+// counted only where its start-end range crosses the monitor. Struts that leave
+// nothing are a broken panel, and leave the whole monitor.
 inline Rect visibleFrame(const Rect& m, const std::vector<Strut>& struts, double rootWidth,
                          double rootHeight) {
     double left = m.x, top = m.y, right = m.x + m.width, bottom = m.y + m.height;
@@ -49,7 +50,9 @@ inline Rect visibleFrame(const Rect& m, const std::vector<Strut>& struts, double
             break;
         }
     }
-    return {left, top, std::max(0.0, right - left), std::max(0.0, bottom - top)};
+    if (right <= left || bottom <= top)
+        return m;
+    return {left, top, right - left, bottom - top};
 }
 
 // Where a window with the outer frame w ends up when the pointer is at (px, py);

@@ -35,8 +35,10 @@ struct Options {
     std::string gravity = "nw";
     int x = 100, y = 100, width = 400, height = 300;
     xcb_window_t transientFor = 0;
-    bool iconic = false, fullscreen = false, noMove = false, noPid = false, trace = false;
+    bool iconic = false, fullscreen = false, maximized = false, noMove = false, noPid = false,
+         trace = false;
     std::string strutSide;
+    std::vector<uint32_t> shadow;  // drawn by the client itself, as GTK does
     uint32_t strut[3] = {0, 0, 0}; // size, start, end
     int destroyAfterMs = -1;
     int exitAfterMs = -1;
@@ -49,9 +51,9 @@ struct Options {
                  "tarnwick-testclient: %s\n"
                  "options: --class C --type normal|dialog|utility|toolbar|splash|dock|none\n"
                  "  --pos X,Y --size W,H --position-hint us|p|none --gravity nw|static|center\n"
-                 "  --transient-for WID --iconic --fullscreen --no-move --no-pid\n"
+                 "  --transient-for WID --iconic --fullscreen --maximized --no-move --no-pid\n"
                  "  --strut top|bottom|left|right,SIZE,START,END --destroy-after MS\n"
-                 "  --exit-after MS --retitle-hz N --count N --trace\n",
+                 "  --exit-after MS --retitle-hz N --count N --trace --shadow L,R,T,B\n",
                  why);
     std::exit(2);
 }
@@ -89,7 +91,14 @@ Options parse(int argc, char** argv) {
             o.iconic = true;
         else if (arg == "--fullscreen")
             o.fullscreen = true;
-        else if (arg == "--no-move")
+        else if (arg == "--maximized")
+            o.maximized = true;
+        else if (arg == "--shadow") {
+            uint32_t l, r, t, b;
+            if (std::sscanf(value(), "%u,%u,%u,%u", &l, &r, &t, &b) != 4)
+                usage("bad --shadow");
+            o.shadow = {l, r, t, b};
+        } else if (arg == "--no-move")
             o.noMove = true;
         else if (arg == "--no-pid")
             o.noPid = true;
@@ -198,6 +207,10 @@ public:
             xcb_icccm_set_wm_transient_for(c_, w, o.transientFor);
         if (o.fullscreen)
             setCardinals(w, "_NET_WM_STATE", XCB_ATOM_ATOM, {atom("_NET_WM_STATE_FULLSCREEN")});
+        if (o.maximized)
+            setCardinals(
+                w, "_NET_WM_STATE", XCB_ATOM_ATOM,
+                {atom("_NET_WM_STATE_MAXIMIZED_VERT"), atom("_NET_WM_STATE_MAXIMIZED_HORZ")});
         if (o.noMove) {
             // Motif hints: functions given, and they are close and resize only.
             constexpr uint32_t functionsFlag = 1, resize = 2, close = 32;
@@ -206,6 +219,13 @@ public:
         }
         if (!o.strutSide.empty())
             setStrut(w, o);
+        if (!o.shadow.empty()) {
+            // Client-side decorations: no frame from the manager, a shadow of its own.
+            constexpr uint32_t decorationsFlag = 2;
+            xcb_atom_t motif = atom("_MOTIF_WM_HINTS");
+            setCardinals(w, "_MOTIF_WM_HINTS", motif, {decorationsFlag, 0, 0, 0, 0});
+            setCardinals(w, "_GTK_FRAME_EXTENTS", XCB_ATOM_CARDINAL, o.shadow);
+        }
 
         xcb_map_window(c_, w);
         return w;

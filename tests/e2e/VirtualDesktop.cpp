@@ -30,10 +30,12 @@ std::vector<Monitor> parseLayout(const std::string& layout) {
     return monitors;
 }
 
-VirtualDesktop::VirtualDesktop(const std::string& layout, std::optional<int> display)
+VirtualDesktop::VirtualDesktop(const std::string& layout, std::optional<int> display,
+                               const std::string& manager)
     : monitors_(parseLayout(layout)) {
-    std::vector<std::string> args{TARNWICK_VIRTUAL_DESKTOP, "start", "--wm", "--owner",
-                                  std::to_string(getpid())};
+    std::vector<std::string> args{
+        TARNWICK_VIRTUAL_DESKTOP, "start", "--manager", manager, "--owner",
+        std::to_string(getpid())};
     if (display) {
         args.insert(args.end(), {"--display", std::to_string(*display)});
     } else {

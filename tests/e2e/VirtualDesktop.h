@@ -17,11 +17,13 @@ struct Monitor {
 // Parses "WxH+X+Y[*],..." as scripts/virtual-desktop.sh does.
 std::vector<Monitor> parseLayout(const std::string& layout);
 
-// An Xorg server with the dummy driver and openbox, run by scripts/virtual-desktop.sh.
+// An Xorg server with the dummy driver and a window manager (openbox unless
+// named; "none" for none), run by scripts/virtual-desktop.sh.
 class VirtualDesktop {
 public:
     // Starts on the first free display from the base, or on exactly `display`.
-    VirtualDesktop(const std::string& layout, std::optional<int> display = std::nullopt);
+    VirtualDesktop(const std::string& layout, std::optional<int> display = std::nullopt,
+                   const std::string& manager = "openbox");
     ~VirtualDesktop();
     VirtualDesktop(const VirtualDesktop&) = delete;
     VirtualDesktop& operator=(const VirtualDesktop&) = delete;

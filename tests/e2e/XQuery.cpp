@@ -68,10 +68,50 @@ std::string XQuery::wmClass(xcb_window_t w) {
 }
 
 std::optional<xcb_window_t> XQuery::clientWithClass(const std::string& wmClassName) {
-    for (xcb_window_t w : clientList())
+    std::vector<xcb_window_t> candidates = clientList();
+    if (candidates.empty() && cardinals(root_, "_NET_SUPPORTING_WM_CHECK").empty()) {
+        auto tree = reply(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
+        if (tree) {
+            auto* children = xcb_query_tree_children(tree.get());
+            for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
+                if (viewable(children[i]))
+                    candidates.push_back(children[i]);
+        }
+    }
+    for (xcb_window_t w : candidates)
         if (wmClass(w) == wmClassName)
             return w;
     return std::nullopt;
+}
+
+bool XQuery::viewable(xcb_window_t w) {
+    auto a = reply(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, w), nullptr));
+    return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+std::vector<Rect> XQuery::mappedRootChildren() {
+    std::vector<Rect> result;
+    auto tree = reply(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
+    if (!tree)
+        return result;
+    auto* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        if (!viewable(children[i]))
+            continue;
+        auto g = reply(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, children[i]), nullptr));
+        if (g)
+            result.push_back({double(g->x), double(g->y), double(g->width + 2 * g->border_width),
+                              double(g->height + 2 * g->border_width)});
+    }
+    return result;
+}
+
+bool XQuery::hasState(xcb_window_t w, const char* state) {
+    const xcb_atom_t wanted = atom(state);
+    for (uint32_t a : cardinals(w, "_NET_WM_STATE"))
+        if (a == wanted)
+            return true;
+    return false;
 }
 
 std::optional<Rect> XQuery::frame(xcb_window_t w) {
@@ -83,8 +123,14 @@ std::optional<Rect> XQuery::frame(xcb_window_t w) {
     std::vector<uint32_t> e = cardinals(w, "_NET_FRAME_EXTENTS");
     if (e.size() != 4)
         e = {0, 0, 0, 0};
-    return Rect{double(origin->dst_x) - e[0], double(origin->dst_y) - e[2],
-                double(geometry->width) + e[0] + e[1], double(geometry->height) + e[2] + e[3]};
+    std::vector<uint32_t> shadow = cardinals(w, "_GTK_FRAME_EXTENTS");
+    if (shadow.size() != 4)
+        shadow = {0, 0, 0, 0};
+    const double border = geometry->border_width;
+    return Rect{double(origin->dst_x) - border - e[0] + shadow[0],
+                double(origin->dst_y) - border - e[2] + shadow[2],
+                double(geometry->width) + 2 * border + e[0] + e[1] - shadow[0] - shadow[1],
+                double(geometry->height) + 2 * border + e[2] + e[3] - shadow[2] - shadow[3]};
 }
 
 std::optional<std::pair<int, int>> XQuery::pointer() {

@@ -27,11 +27,17 @@ public:
     xcb_window_t root() const { return root_; }
 
     std::vector<xcb_window_t> clientList();
+    // A managed client of that class; without a window manager, a mapped child of the root.
     std::optional<xcb_window_t> clientWithClass(const std::string& wmClass);
+    bool viewable(xcb_window_t w);
+    // The mapped children of the root, as their outer rectangles.
+    std::vector<Rect> mappedRootChildren();
     std::string wmClass(xcb_window_t w); // the class part
-    // The outer frame in root coordinates: the client widened by _NET_FRAME_EXTENTS.
+    // The frame the user sees, in root coordinates: the client widened by
+    // _NET_FRAME_EXTENTS and narrowed by its own shadow, _GTK_FRAME_EXTENTS.
     std::optional<Rect> frame(xcb_window_t w);
     std::vector<uint32_t> cardinals(xcb_window_t w, const char* property);
+    bool hasState(xcb_window_t w, const char* state);
     std::optional<std::pair<int, int>> pointer();
     std::pair<int, int> rootSize();
     // _NET_WM_NAME of the window named by _NET_SUPPORTING_WM_CHECK, or nothing.

@@ -37,6 +37,7 @@ Rect visibleArea(const Monitor& m, std::span<const X11Properties::Strut> struts,
 }
 
 std::vector<X11Properties::Strut> unexplainedWorkArea(const Rect& workArea,
+                                                      std::span<const Monitor> monitors,
                                                       std::span<const X11Properties::Strut> struts,
                                                       std::uint32_t screenWidth,
                                                       std::uint32_t screenHeight) {
@@ -45,6 +46,13 @@ std::vector<X11Properties::Strut> unexplainedWorkArea(const Rect& workArea,
     if (wa.size.width <= 0 || wa.size.height <= 0 || wa.origin.x < 0 || wa.origin.y < 0 ||
         wa.origin.x + wa.size.width > sw || wa.origin.y + wa.size.height > sh) {
         return {};
+    }
+    for (const Monitor& m : monitors) {
+        const bool overlaps = m.x < wa.origin.x + wa.size.width && wa.origin.x < m.x + m.width &&
+                              m.y < wa.origin.y + wa.size.height && wa.origin.y < m.y + m.height;
+        if (!overlaps) {
+            return {};
+        }
     }
     const auto inset = [](double v) { return static_cast<std::uint32_t>(std::lround(v)); };
     const std::uint32_t left = inset(wa.origin.x), top = inset(wa.origin.y);
@@ -57,18 +65,28 @@ std::vector<X11Properties::Strut> unexplainedWorkArea(const Rect& workArea,
         maxTop = std::max(maxTop, s.top);
         maxBottom = std::max(maxBottom, s.bottom);
     }
+    // An edge on a monitor's edge follows the layout (some managers cut the
+    // work area to the smallest monitor), not a panel.
+    const auto onMonitorEdge = [&](std::int64_t edge, auto monitorEdge) {
+        return std::any_of(monitors.begin(), monitors.end(),
+                           [&](const Monitor& m) { return monitorEdge(m) == edge; });
+    };
+    const std::int64_t waRight = screenWidth - std::int64_t{right};
+    const std::int64_t waBottom = screenHeight - std::int64_t{bottom};
     const std::uint32_t lastX = screenWidth - 1, lastY = screenHeight - 1;
     std::vector<X11Properties::Strut> result;
-    if (left > maxLeft) {
+    if (left > maxLeft && !onMonitorEdge(left, [](const Monitor& m) { return m.x; })) {
         result.push_back({.left = left, .leftEndY = lastY});
     }
-    if (right > maxRight) {
+    if (right > maxRight &&
+        !onMonitorEdge(waRight, [](const Monitor& m) { return std::int64_t{m.x} + m.width; })) {
         result.push_back({.right = right, .rightEndY = lastY});
     }
-    if (top > maxTop) {
+    if (top > maxTop && !onMonitorEdge(top, [](const Monitor& m) { return m.y; })) {
         result.push_back({.top = top, .topEndX = lastX});
     }
-    if (bottom > maxBottom) {
+    if (bottom > maxBottom &&
+        !onMonitorEdge(waBottom, [](const Monitor& m) { return std::int64_t{m.y} + m.height; })) {
         result.push_back({.bottom = bottom, .bottomEndX = lastX});
     }
     return result;

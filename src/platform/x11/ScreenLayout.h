@@ -32,8 +32,11 @@ Rect visibleArea(const Monitor& monitor, std::span<const X11Properties::Strut> s
                  std::uint32_t screenWidth, std::uint32_t screenHeight);
 
 // The room _NET_WORKAREA reserves at the X screen's edges that no strut
-// explains (a panel that publishes none), as struts spanning those edges.
+// explains (a panel that publishes none), as struts spanning those edges. A
+// work area that leaves out a whole monitor describes something else (some
+// managers publish the primary monitor's) and reserves nothing.
 std::vector<X11Properties::Strut> unexplainedWorkArea(const Rect& workArea,
+                                                      std::span<const Monitor> monitors,
                                                       std::span<const X11Properties::Strut> struts,
                                                       std::uint32_t screenWidth,
                                                       std::uint32_t screenHeight);

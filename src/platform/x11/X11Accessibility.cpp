@@ -353,7 +353,9 @@ AXError X11Accessibility::setAttributeValue(const AXElementRef& element,
         }
     };
     send();
-    moves_.track(e->frame, ScreenLayout::monitorRect(*monitor), send);
+    const auto& sh = f->shadow;
+    moves_.track(e->frame, ScreenLayout::monitorRect(*monitor),
+                 Rect(sh.left, sh.top, sh.right, sh.bottom), send);
     cachedTurn_ = 0; // the frame is moving
     return kAXErrorSuccess;
 }

@@ -195,8 +195,8 @@ std::vector<Display> X11Displays::screens() {
         if (list.workArea) {
             const X11Properties::Area& a = *list.workArea;
             for (const auto& s :
-                 ScreenLayout::unexplainedWorkArea(Rect(a.x, a.y, a.width, a.height), dockStruts,
-                                                   list.rootWidth, list.rootHeight)) {
+                 ScreenLayout::unexplainedWorkArea(Rect(a.x, a.y, a.width, a.height), list.monitors,
+                                                   dockStruts, list.rootWidth, list.rootHeight)) {
                 qCDebug(lcX11) << "work area reserves room no strut explains:" << s.left << s.right
                                << s.top << s.bottom;
                 dockStruts.push_back(s);

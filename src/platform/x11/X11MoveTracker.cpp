@@ -8,32 +8,26 @@
 namespace tarnwick {
 
 namespace {
-// On the monitor: at least half of the frame lies on it, or the frame covers
-// at least half of it (a window larger than the monitor).
+// On the monitor: on each axis the frame lies within it, or covers it when
+// larger; two pixels of slack for rounding.
 bool onMonitor(const Rect& frame, const Rect& monitor) {
-    const double w =
-        std::min(frame.origin.x + frame.size.width, monitor.origin.x + monitor.size.width) -
-        std::max(frame.origin.x, monitor.origin.x);
-    const double h =
-        std::min(frame.origin.y + frame.size.height, monitor.origin.y + monitor.size.height) -
-        std::max(frame.origin.y, monitor.origin.y);
-    if (w <= 0 || h <= 0) {
-        return false;
-    }
-    const double shared = w * h;
-    const double frameArea = frame.size.width * frame.size.height;
-    const double monitorArea = monitor.size.width * monitor.size.height;
-    return 2 * shared >= std::min(frameArea, monitorArea);
+    constexpr double kSlack = 2;
+    const auto fits = [](double start, double length, double mStart, double mLength) {
+        const double shared = std::min(start + length, mStart + mLength) - std::max(start, mStart);
+        return shared >= std::min(length, mLength) - kSlack;
+    };
+    return fits(frame.origin.x, frame.size.width, monitor.origin.x, monitor.size.width) &&
+           fits(frame.origin.y, frame.size.height, monitor.origin.y, monitor.size.height);
 }
 } // namespace
 
-void X11MoveTracker::track(xcb_window_t frame, const Rect& targetMonitor,
+void X11MoveTracker::track(xcb_window_t frame, const Rect& targetMonitor, const Rect& shadow,
                            std::function<void()> send) {
     if (moves_.count(frame) != 0) {
         settle(frame, false); // superseded
     }
     const std::uint64_t id = nextId_++;
-    moves_[frame] = Move{targetMonitor, std::move(send), nullptr, id, 1, false};
+    moves_[frame] = Move{targetMonitor, shadow, std::move(send), nullptr, id, 1, false};
     arm(frame, id);
 }
 
@@ -86,7 +80,10 @@ void X11MoveTracker::handleEvent(const xcb_generic_event_t& event) {
             return;
         }
         const double border = e.border_width;
-        const Rect seen(e.x, e.y, e.width + 2 * border, e.height + 2 * border);
+        const Rect& s = it->second.shadow;
+        const Rect seen(e.x + s.origin.x, e.y + s.origin.y,
+                        e.width + 2 * border - s.origin.x - s.size.width,
+                        e.height + 2 * border - s.origin.y - s.size.height);
         if (onMonitor(seen, it->second.target)) {
             it->second.arrived = true;
             if (it->second.done) {

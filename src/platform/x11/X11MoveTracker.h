@@ -18,8 +18,10 @@ class X11MoveTracker : public QObject {
 public:
     explicit X11MoveTracker(QObject* parent = nullptr) : QObject(parent) {}
 
-    // Starts following a request that has just been sent; send repeats it.
-    void track(xcb_window_t frame, const Rect& targetMonitor, std::function<void()> send);
+    // Starts following a request that has just been sent; send repeats it. The
+    // frame's edges as far in as the client's own shadow are not the window's.
+    void track(xcb_window_t frame, const Rect& targetMonitor, const Rect& shadow,
+               std::function<void()> send);
     // Calls done once with the outcome of the last request for the frame.
     void whenSettled(xcb_window_t frame, std::function<void(bool arrived)> done);
 
@@ -32,6 +34,7 @@ public:
 private:
     struct Move {
         Rect target;
+        Rect shadow; // left, top as origin; right, bottom as size
         std::function<void()> send;
         std::function<void(bool)> done;
         std::uint64_t id = 0;

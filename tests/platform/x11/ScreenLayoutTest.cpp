@@ -64,16 +64,23 @@ TEST(ScreenLayout, WorkAreaCountsWhereNoStrutExplainsIt) {
     top.top = 30;
     top.topEndX = 1919;
     const std::vector<Strut> struts{top};
+    const std::vector<Monitor> both{kLeft, kRight};
     const auto extra =
-        ScreenLayout::unexplainedWorkArea(Rect(0, 30, 3200, 1026), struts, 3200, 1080);
+        ScreenLayout::unexplainedWorkArea(Rect(0, 30, 3200, 1026), both, struts, 3200, 1080);
     ASSERT_EQ(extra.size(), 1u);
     std::vector<Strut> all{top, extra.front()};
     EXPECT_EQ(ScreenLayout::visibleArea(kLeft, all, 3200, 1080), Rect(0, 30, 1920, 1026));
     // The right monitor ends 56 rows above the root's bottom, clear of the toolbar.
     EXPECT_EQ(ScreenLayout::visibleArea(kRight, all, 3200, 1080), Rect(1920, 0, 1280, 1024));
-    // Nonsense work areas count for nothing.
-    EXPECT_TRUE(ScreenLayout::unexplainedWorkArea(Rect(0, 0, 4000, 1080), {}, 3200, 1080).empty());
-    EXPECT_TRUE(ScreenLayout::unexplainedWorkArea(Rect(0, 0, 0, 0), {}, 3200, 1080).empty());
+    // Nonsense work areas, and one that is only the primary monitor's, count for nothing.
+    EXPECT_TRUE(
+        ScreenLayout::unexplainedWorkArea(Rect(0, 0, 4000, 1080), both, {}, 3200, 1080).empty());
+    EXPECT_TRUE(ScreenLayout::unexplainedWorkArea(Rect(0, 0, 0, 0), both, {}, 3200, 1080).empty());
+    EXPECT_TRUE(
+        ScreenLayout::unexplainedWorkArea(Rect(0, 0, 1920, 1080), both, {}, 3200, 1080).empty());
+    // Nor one cut to the shorter monitor's bottom.
+    EXPECT_TRUE(
+        ScreenLayout::unexplainedWorkArea(Rect(0, 0, 3200, 1024), both, {}, 3200, 1080).empty());
 }
 
 TEST(ScreenLayout, GlobalSpaceHasItsOriginAtThePrimarysBottomLeft) {

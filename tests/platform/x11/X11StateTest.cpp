@@ -1,0 +1,180 @@
+// The stateful X11 classes against synthetic events and a plain Xvfb.
+
+#include "XvfbServer.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Displays.h"
+#include "platform/x11/X11MoveTracker.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace tarnwick {
+namespace {
+
+// X events as the server sends them: 32 bytes, whatever their kind.
+union Event {
+    xcb_generic_event_t generic;
+    xcb_configure_notify_event_t configure;
+    xcb_destroy_notify_event_t destroy;
+};
+
+Event configured(xcb_window_t w, std::int16_t x, std::int16_t y, std::uint16_t width,
+                 std::uint16_t height) {
+    xcb_configure_notify_event_t e{};
+    e.response_type = XCB_CONFIGURE_NOTIFY;
+    e.event = 1;
+    e.window = w;
+    e.x = x;
+    e.y = y;
+    e.width = width;
+    e.height = height;
+    Event event{};
+    event.configure = e;
+    return event;
+}
+
+template <typename Condition> bool spinUntil(Condition done, int timeoutMs = 3000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+const Rect kRight(1600, 0, 1280, 1024);
+
+TEST(X11MoveTrackerTest, SettlesOnlyWhenTheFrameIsSeenOnTheTarget) {
+    X11MoveTracker tracker;
+    int sends = 0;
+    std::optional<bool> outcome;
+    tracker.track(7, kRight, Rect(), [&] { ++sends; });
+    tracker.whenSettled(7, [&](bool arrived) { outcome = arrived; });
+    // Another window, then this one straddling both monitors: not there yet.
+    tracker.handleEvent(configured(8, 1700, 100, 400, 300).generic);
+    tracker.handleEvent(configured(7, 1571, 100, 400, 300).generic);
+    EXPECT_FALSE(outcome);
+    // Larger than the monitor, covering it: there.
+    tracker.handleEvent(configured(7, 1600, 0, 1500, 300).generic);
+    EXPECT_EQ(outcome, true);
+    EXPECT_EQ(sends, 0);
+}
+
+TEST(X11MoveTrackerTest, AShadowIsNotPartOfTheWindow) {
+    X11MoveTracker tracker;
+    std::optional<bool> outcome;
+    tracker.track(7, kRight, Rect(26, 23, 26, 29), [] {});
+    tracker.whenSettled(7, [&](bool arrived) { outcome = arrived; });
+    tracker.handleEvent(configured(7, 1600 - 26, -23, 400, 300).generic);
+    EXPECT_EQ(outcome, true);
+}
+
+TEST(X11MoveTrackerTest, AnUnseenRequestIsSentOnceMoreThenFails) {
+    X11MoveTracker tracker;
+    int sends = 0;
+    std::optional<bool> outcome;
+    tracker.track(7, kRight, Rect(), [&] { ++sends; });
+    tracker.whenSettled(7, [&](bool arrived) { outcome = arrived; });
+    ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }));
+    EXPECT_EQ(outcome, false);
+    EXPECT_EQ(sends, 1);
+    // Nothing is left to follow.
+    std::optional<bool> late;
+    tracker.whenSettled(7, [&](bool arrived) { late = arrived; });
+    EXPECT_EQ(late, false);
+}
+
+TEST(X11MoveTrackerTest, ARepeatedRequestThatArrivesSucceeds) {
+    X11MoveTracker tracker;
+    std::optional<bool> outcome;
+    tracker.track(7, kRight, Rect(),
+                  [&] { tracker.handleEvent(configured(7, 1700, 100, 400, 300).generic); });
+    tracker.whenSettled(7, [&](bool arrived) { outcome = arrived; });
+    ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }));
+    EXPECT_EQ(outcome, true);
+}
+
+TEST(X11MoveTrackerTest, ADestroyedFrameOrALostConnectionFails) {
+    X11MoveTracker tracker;
+    std::optional<bool> first, second;
+    tracker.track(7, kRight, Rect(), [] {});
+    tracker.whenSettled(7, [&](bool arrived) { first = arrived; });
+    Event gone{};
+    gone.destroy.response_type = XCB_DESTROY_NOTIFY;
+    gone.destroy.window = 7;
+    tracker.handleEvent(gone.generic);
+    EXPECT_EQ(first, false);
+    tracker.track(9, kRight, Rect(), [] {});
+    tracker.whenSettled(9, [&](bool arrived) { second = arrived; });
+    tracker.clear();
+    EXPECT_EQ(second, false);
+}
+
+class X11DisplaysOnXvfb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server_.running()) {
+            GTEST_SKIP() << "Xvfb is not available";
+        }
+        ASSERT_TRUE(x_.connectToServer());
+        displays_.attach();
+    }
+    void setRootCardinals(const char* name, std::vector<std::uint32_t> values) {
+        xcb_connection_t* c = x_.xcb();
+        auto r = XcbPtr<xcb_intern_atom_reply_t>(xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr));
+        ASSERT_TRUE(r);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, x_.root(), r->atom, XCB_ATOM_CARDINAL, 32,
+                            static_cast<std::uint32_t>(values.size()), values.data());
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        x_.endTurn();
+    }
+
+    XvfbServer server_;
+    X11Connection x_;
+    X11Displays displays_{x_};
+};
+
+TEST_F(X11DisplaysOnXvfb, VisibleFrameLessStrutsAndUnexplainedWorkArea) {
+    auto screens = displays_.screens();
+    ASSERT_EQ(screens.size(), 1u);
+    EXPECT_EQ(screens[0].frame, Rect(0, 0, 1600, 900));
+    EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
+    EXPECT_FALSE(screens[0].localizedName.empty());
+
+    // A top panel with a strut; a 24-row bottom toolbar known only from the work area.
+    X11Properties::Strut top;
+    top.top = 30;
+    top.topEndX = 1599;
+    displays_.struts = [&](std::uint32_t, std::uint32_t) { return std::vector{top}; };
+    ASSERT_NO_FATAL_FAILURE(setRootCardinals("_NET_WORKAREA", {0, 30, 1600, 846}));
+    screens = displays_.screens();
+    ASSERT_EQ(screens.size(), 1u);
+    // Global space: y grows upward from the primary's bottom.
+    EXPECT_EQ(screens[0].visibleFrame, Rect(0, 24, 1600, 846));
+
+    // A panel that reserves everything is broken: the whole monitor counts.
+    top.top = 65535;
+    x_.endTurn();
+    EXPECT_EQ(displays_.screens()[0].visibleFrame, Rect(0, 0, 1600, 900));
+}
+
+TEST_F(X11DisplaysOnXvfb, PointerInGlobalSpace) {
+    xcb_warp_pointer(x_.xcb(), XCB_NONE, x_.root(), 0, 0, 0, 0, 100, 200);
+    free(xcb_get_input_focus_reply(x_.xcb(), xcb_get_input_focus(x_.xcb()), nullptr));
+    x_.endTurn();
+    EXPECT_EQ(displays_.mouseLocation(), (Point{100, 700}));
+}
+
+} // namespace
+} // namespace tarnwick
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
