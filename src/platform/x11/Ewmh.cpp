@@ -36,6 +36,18 @@ xcb_client_message_event_t changeState(xcb_window_t window, xcb_atom_t wmStateAt
     return m;
 }
 
+std::vector<xcb_client_message_event_t> moveRequests(xcb_window_t window, xcb_atom_t wmStateAtom,
+                                                     xcb_atom_t moveResizeAtom, std::int32_t x,
+                                                     std::int32_t y, xcb_atom_t maximized,
+                                                     xcb_atom_t alsoMaximized) {
+    if (maximized == 0) {
+        return {moveWindow(window, moveResizeAtom, x, y)};
+    }
+    return {changeState(window, wmStateAtom, StateAction::Remove, maximized, alsoMaximized),
+            moveWindow(window, moveResizeAtom, x, y),
+            changeState(window, wmStateAtom, StateAction::Add, maximized, alsoMaximized)};
+}
+
 void send(xcb_connection_t* c, xcb_window_t root, const xcb_client_message_event_t& message) {
     xcb_send_event(c, 0, root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,

@@ -5,6 +5,7 @@
 #include "platform/x11/X11Displays.h"
 #include "platform/x11/X11MoveTracker.h"
 #include "platform/x11/X11RunLoop.h"
+#include "platform/x11/X11WindowReader.h"
 #include "platform/x11/X11Workspace.h"
 
 #include <QObject>
@@ -66,20 +67,7 @@ public:
     std::optional<AXValue> valueCreate(const Point& point) override;
 
 private:
-    // Everything read about one window, in one pipelined batch.
-    struct WindowFacts {
-        X11Properties::WindowKind kind = X11Properties::WindowKind::Other;
-        bool minimized = false;
-        bool fullScreen = false;
-        bool movable = false;
-        xcb_atom_t maximized[2] = {0, 0};   // the _NET_WM_STATE_MAXIMIZED_* it holds
-        Rect visibleFrame;                  // root coordinates
-        X11Properties::FrameExtents shadow; // drawn by the client inside its window
-        std::optional<Monitor> primary;
-    };
     const X11Element* liveElement(const AXElementRef& element) const;
-    std::optional<WindowFacts> facts(const X11Element& window);
-    xcb_window_t topLevel(xcb_window_t window);
     void sendMove(xcb_window_t window, std::int32_t x, std::int32_t y, const WindowFacts& f);
 
     X11Connection& x_;
@@ -88,14 +76,8 @@ private:
     X11RunLoop& runLoop_;
     std::function<bool()> trustTest_, trustPrompt_;
     std::vector<std::weak_ptr<AXObserver>> observers_;
+    X11WindowReader reader_;
     X11MoveTracker moves_;
-
-    // Facts stay valid for the connection's turn, so that the reads of one
-    // handling cost one round trip.
-    xcb_window_t cachedWindow_ = 0;
-    std::uint64_t cachedGeneration_ = 0;
-    std::optional<WindowFacts> cachedFacts_;
-    std::uint64_t cachedTurn_ = 0;
 };
 
 } // namespace tarnwick

@@ -29,7 +29,7 @@ public:
     // Every request in flight has failed.
     void clear();
 
-    static constexpr int kAttemptTimeoutMs = 750;
+    static constexpr int kAttemptTimeoutMs = 1000;
 
 private:
     struct Move {

@@ -122,15 +122,35 @@ protected:
         ASSERT_TRUE(x_.connectToServer());
         displays_.attach();
     }
-    void setRootCardinals(const char* name, std::vector<std::uint32_t> values) {
+    xcb_atom_t atom(const char* name) {
         xcb_connection_t* c = x_.xcb();
         auto r = XcbPtr<xcb_intern_atom_reply_t>(xcb_intern_atom_reply(
             c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
             nullptr));
-        ASSERT_TRUE(r);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, x_.root(), r->atom, XCB_ATOM_CARDINAL, 32,
+        return r ? r->atom : 0;
+    }
+    void setCardinals(xcb_window_t w, const char* name, xcb_atom_t type,
+                      std::vector<std::uint32_t> values) {
+        xcb_change_property(x_.xcb(), XCB_PROP_MODE_REPLACE, w, atom(name), type, 32,
                             static_cast<std::uint32_t>(values.size()), values.data());
-        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    }
+    // A mapped dock with a top strut over the monitor's width, as a panel sets it.
+    void addDock(std::uint32_t top) {
+        xcb_connection_t* c = x_.xcb();
+        const xcb_window_t w = xcb_generate_id(c);
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x_.root(), 0, 0, 1600, 30, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        setCardinals(w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM, {atom("_NET_WM_WINDOW_TYPE_DOCK")});
+        setCardinals(w, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL,
+                     {0, 0, top, 0, 0, 0, 0, 0, 0, 1599, 0, 0});
+        xcb_map_window(c, w);
+        displays_.docks().consider(w);
+        displays_.docks().eventsProcessed();
+        sync();
+    }
+    void sync() {
+        free(xcb_get_input_focus_reply(x_.xcb(), xcb_get_input_focus(x_.xcb()), nullptr));
         x_.endTurn();
     }
 
@@ -147,26 +167,22 @@ TEST_F(X11DisplaysOnXvfb, VisibleFrameLessStrutsAndUnexplainedWorkArea) {
     EXPECT_FALSE(screens[0].localizedName.empty());
 
     // A top panel with a strut; a 24-row bottom toolbar known only from the work area.
-    X11Properties::Strut top;
-    top.top = 30;
-    top.topEndX = 1599;
-    displays_.struts = [&](std::uint32_t, std::uint32_t) { return std::vector{top}; };
-    ASSERT_NO_FATAL_FAILURE(setRootCardinals("_NET_WORKAREA", {0, 30, 1600, 846}));
+    ASSERT_NO_FATAL_FAILURE(addDock(30));
+    setCardinals(x_.root(), "_NET_WORKAREA", XCB_ATOM_CARDINAL, {0, 30, 1600, 846});
+    sync();
     screens = displays_.screens();
     ASSERT_EQ(screens.size(), 1u);
     // Global space: y grows upward from the primary's bottom.
     EXPECT_EQ(screens[0].visibleFrame, Rect(0, 24, 1600, 846));
 
     // A panel that reserves everything is broken: the whole monitor counts.
-    top.top = 65535;
-    x_.endTurn();
+    ASSERT_NO_FATAL_FAILURE(addDock(65535));
     EXPECT_EQ(displays_.screens()[0].visibleFrame, Rect(0, 0, 1600, 900));
 }
 
 TEST_F(X11DisplaysOnXvfb, PointerInGlobalSpace) {
     xcb_warp_pointer(x_.xcb(), XCB_NONE, x_.root(), 0, 0, 0, 0, 100, 200);
-    free(xcb_get_input_focus_reply(x_.xcb(), xcb_get_input_focus(x_.xcb()), nullptr));
-    x_.endTurn();
+    sync();
     EXPECT_EQ(displays_.mouseLocation(), (Point{100, 700}));
 }
 
