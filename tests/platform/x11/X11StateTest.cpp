@@ -1,6 +1,7 @@
 // The stateful X11 classes against synthetic events and a plain Xvfb.
 
 #include "XvfbServer.h"
+#include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Displays.h"
 #include "platform/x11/X11MoveTracker.h"
@@ -111,6 +112,28 @@ TEST(X11MoveTrackerTest, ADestroyedFrameOrALostConnectionFails) {
     tracker.whenSettled(9, [&](bool arrived) { second = arrived; });
     tracker.clear();
     EXPECT_EQ(second, false);
+}
+
+TEST(EwmhTest, AMaximizedWindowIsRestoredMovedAndMaximizedAgain) {
+    constexpr xcb_atom_t state = 10, moveResize = 11, vert = 12, horz = 13;
+    const auto plain = Ewmh::moveRequests(7, state, moveResize, -5, 300, 0, 0);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(plain[0].type, moveResize);
+    EXPECT_EQ(static_cast<std::int32_t>(plain[0].data.data32[1]), -5);
+    EXPECT_EQ(plain[0].data.data32[2], 300u);
+
+    const auto maximized = Ewmh::moveRequests(7, state, moveResize, 1600, 0, vert, horz);
+    ASSERT_EQ(maximized.size(), 3u);
+    EXPECT_EQ(maximized[0].type, state);
+    EXPECT_EQ(maximized[0].data.data32[0], 0u); // remove
+    EXPECT_EQ(maximized[1].type, moveResize);
+    EXPECT_EQ(maximized[2].type, state);
+    EXPECT_EQ(maximized[2].data.data32[0], 1u); // add
+    for (const auto& m : {maximized[0], maximized[2]}) {
+        EXPECT_EQ(m.window, 7u);
+        EXPECT_EQ(m.data.data32[1], vert);
+        EXPECT_EQ(m.data.data32[2], horz);
+    }
 }
 
 class X11DisplaysOnXvfb : public ::testing::Test {
