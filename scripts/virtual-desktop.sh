@@ -223,6 +223,13 @@ cmd_start() {
     echo "DIR=$dir"
     echo "XORG_PID=$xpid"
   } >"$state"
+  if [[ -n $owner ]]; then
+    # Polls once a second; ends the server (and so its window manager) with the
+    # owner, even when the owner gave up on this script before it finished.
+    setsid bash -c "while kill -0 $owner && kill -0 $xpid; do sleep 1; done 2>/dev/null
+                    kill $xpid 2>/dev/null" </dev/null >/dev/null 2>&1 &
+    echo "WATCH_PID=$!" >>"$state"
+  fi
 
   apply_layout "$layout" || {
     kill "$xpid"
@@ -240,13 +247,6 @@ cmd_start() {
         die "$manager did not come up"
       fi
     done
-  fi
-  if [[ -n $owner ]]; then
-    # Polls once a second; ends with the owner or with the server.
-    local pids="$xpid ${wpid:+-$wpid}"
-    setsid bash -c "while kill -0 $owner && kill -0 $xpid; do sleep 1; done 2>/dev/null
-                    kill -- $pids 2>/dev/null" </dev/null >/dev/null 2>&1 &
-    echo "WATCH_PID=$!" >>"$state"
   fi
   echo ":$n"
 }

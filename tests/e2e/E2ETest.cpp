@@ -30,18 +30,26 @@ void E2ETest::SetUp() {
 #endif
 }
 
+std::optional<std::string> E2ETest::managerUnavailable(const std::string& manager) {
+    // IceWM and fluxbox wait until new windows under their nested frames are
+    // always seen as created; see the README's Limits.
+    const char* chosen = std::getenv("TARNWICK_E2E_MANAGERS");
+    const std::string list =
+        "," + std::string(chosen && *chosen ? chosen : "openbox,metacity,none") + ",";
+    if (list != ",all," && list.find("," + manager + ",") == std::string::npos)
+        return manager + " is not in $TARNWICK_E2E_MANAGERS";
+    if (manager != "none" && !std::filesystem::exists("/usr/bin/" + manager))
+        return manager + " is not installed";
+    return std::nullopt;
+}
+
 void ManagerE2ETest::SetUp() {
     E2ETest::SetUp();
     if (IsSkipped())
         return;
     manager_ = GetParam();
-    const char* chosen = std::getenv("TARNWICK_E2E_MANAGERS");
-    const std::string list =
-        "," + std::string(chosen && *chosen ? chosen : "openbox,icewm,fluxbox,metacity,none") + ",";
-    if (list != ",all," && list.find("," + manager_ + ",") == std::string::npos)
-        GTEST_SKIP() << manager_ << " is not in $TARNWICK_E2E_MANAGERS";
-    if (manager_ != "none" && !std::filesystem::exists("/usr/bin/" + manager_))
-        GTEST_SKIP() << manager_ << " is not installed";
+    if (auto reason = managerUnavailable(manager_))
+        GTEST_SKIP() << *reason;
 }
 
 void E2ETest::TearDown() {

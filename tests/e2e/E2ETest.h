@@ -31,6 +31,9 @@ struct Window {
 class E2ETest : public ::testing::Test {
 protected:
     bool hasManager() const { return manager_ != "none"; }
+    // Why the tests skip a window manager: not chosen in $TARNWICK_E2E_MANAGERS
+    // (comma-separated, or "all"; by default the ones CI runs), or not installed.
+    static std::optional<std::string> managerUnavailable(const std::string& manager);
 
     void SetUp() override;
     void TearDown() override;
@@ -91,9 +94,7 @@ protected:
     std::pair<double, double> pointer_{0, 0};
 };
 
-// The same cases under each window manager named by the parameter. Those not
-// installed are skipped, and so are those not in $TARNWICK_E2E_MANAGERS
-// (comma-separated, or "all"; by default the ones CI runs).
+// The same cases under each window manager named by the parameter.
 class ManagerE2ETest : public E2ETest, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override;

@@ -198,8 +198,8 @@ TEST_F(E2ETest, MonitorStackedAboveAnother) {
 
 TEST_F(E2ETest, FluxboxToolbarIsNeverCovered) {
     manager_ = "fluxbox";
-    if (!std::filesystem::exists("/usr/bin/fluxbox"))
-        GTEST_SKIP() << "fluxbox is not installed";
+    if (auto reason = managerUnavailable(manager_))
+        GTEST_SKIP() << *reason;
     // Equal heights: the toolbar on the primary's bottom is on the root's bottom edge.
     ASSERT_NO_FATAL_FAILURE(startDesktop("1600x900+0+0*,1280x900+1600+0"));
     ASSERT_TRUE(toolbar_);
