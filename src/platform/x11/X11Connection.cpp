@@ -182,17 +182,6 @@ X11Connection::takeProperty(xcb_get_property_cookie_t cookie) {
     return p;
 }
 
-bool X11Connection::check(xcb_void_cookie_t cookie) {
-    if (c_ == nullptr) {
-        return false;
-    }
-    xcb_generic_error_t* error = xcb_request_check(c_, cookie);
-    const bool ok = error == nullptr && xcb_connection_has_error(c_) == 0;
-    std::free(error);
-    afterWait();
-    return ok;
-}
-
 std::uint64_t X11Connection::turn() {
     if (!turnEndPosted_) {
         turnEndPosted_ = true;

@@ -75,8 +75,6 @@ public:
         afterWait();
         return error == nullptr ? std::move(r) : nullptr;
     }
-    // True when a checked request went through without an error.
-    bool check(xcb_void_cookie_t cookie);
 
     // Replies may be reused while the turn they were read in lasts: until control
     // returns to the event loop, events arrive, or a reader starts anew.
