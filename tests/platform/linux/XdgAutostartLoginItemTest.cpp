@@ -146,6 +146,7 @@ TEST_F(AutostartTest, RefusalsAndFailedWritesNameTheEntryAndTheReason) {
     EXPECT_FALSE(XdgAutostartLoginItem("org.tarnwick.T", latin1, folder).registerMainApp(error));
     EXPECT_TRUE(error.contains("UTF-8")) << error.toStdString();
     EXPECT_FALSE(QFile::exists(entryPath()));
+    ::unlink(latin1.constData()); // a name QTemporaryDir cannot remove
 
     folder = program + "/autostart"; // under a regular file
     EXPECT_FALSE(item(program).registerMainApp(error));
