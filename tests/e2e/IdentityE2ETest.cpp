@@ -12,25 +12,7 @@ namespace {
 
 class IdentityE2ETest : public E2ETest {
 protected:
-    std::map<std::string, std::string> env() const { return {{"DISPLAY", desktop_->display()}}; }
-
-    // Not reported, and the frame's centre still on the monitor.
-    void expectStayedOn(const Window& window, size_t monitorIndex, const std::string& reportedAs) {
-        headless_->drain();
-        for (const std::string& line : headless_->lines())
-            EXPECT_FALSE(line.starts_with("moved " + reportedAs + "\t")) << line;
-        auto f = x_->frame(window.id);
-        ASSERT_TRUE(f) << window.wmClass;
-        EXPECT_TRUE(monitor(monitorIndex).frame.contains(f->x + f->width / 2, f->y + f->height / 2))
-            << window.wmClass << " is at (" << f->x << "," << f->y << ")";
-    }
-
-    // A window opened on the second monitor and moved to the first: once it is
-    // reported, every window opened before it has been handled.
-    void handledSoFar(const std::string& marker) {
-        ASSERT_NO_FATAL_FAILURE(openMovedClient(marker, 1700, 300));
-    }
-
+    static constexpr const char* layout = "1600x900+0+0*,1280x1024+1600+0";
     bool listed(xcb_window_t id) {
         auto list = x_->clientList();
         return std::find(list.begin(), list.end(), id) != list.end();
@@ -38,24 +20,22 @@ protected:
 };
 
 TEST_F(IdentityE2ETest, WindowManagerRestartLeavesOpenWindowsAndPlacesLaterOnes) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop("1600x900+0+0*,1280x1024+1600+0"));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(layout));
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     std::vector<Window> open;
     for (int i = 0; i < 3; ++i) {
         open.push_back(openClient("TwOpen" + std::to_string(i), 150 + 200 * i, 250));
         ASSERT_TRUE(waitManaged(open.back()));
     }
-    ASSERT_NO_FATAL_FAILURE(handledSoFar("TwBeforeRestart"));
+    // Once a window opened on the other monitor is reported, every earlier one was handled.
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwBeforeRestart", 1700, 300));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
     const auto before = x_->cardinals(x_->root(), "_NET_SUPPORTING_WM_CHECK");
     // openbox keeps a log in its cache folder: a throw-away one.
     char cache[] = "/tmp/tarnwick-e2e-cache-XXXXXX";
     ASSERT_TRUE(mkdtemp(cache));
-    auto wmEnv = env();
-    wmEnv["XDG_CACHE_HOME"] = cache;
-    auto wm = std::make_unique<Process>(
-        std::vector<std::string>{"openbox", "--replace", "--sm-disable"}, wmEnv);
+    auto wm = spawn({"openbox", "--replace", "--sm-disable"}, {{"XDG_CACHE_HOME", cache}});
     ASSERT_TRUE(waitUntil(
         [&] {
             auto now = x_->cardinals(x_->root(), "_NET_SUPPORTING_WM_CHECK");
@@ -78,38 +58,33 @@ TEST_F(IdentityE2ETest, WindowManagerRestartLeavesOpenWindowsAndPlacesLaterOnes)
         }
     }
     EXPECT_TRUE(placed) << "no window was managed after the restart";
-    // Reports come in order: once the later window is reported, none of the
-    // others can be any more.
     for (const Window& w : open)
-        expectStayedOn(w, 0, w.wmClass);
+        expectLeftAlone(w, false);
     wm.reset();
     std::filesystem::remove_all(cache);
 }
 
 TEST_F(IdentityE2ETest, AWindowHiddenAndShownAgainIsNotMoved) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop("1600x900+0+0*,1280x1024+1600+0"));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(layout));
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     Window hidden = openClient("TwHideShow", 200, 250);
     ASSERT_TRUE(waitManaged(hidden));
-    ASSERT_NO_FATAL_FAILURE(handledSoFar("TwBeforeHide"));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwBeforeHide", 1700, 300));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
-    ::kill(hidden.process->pid(), SIGUSR1);
-    ASSERT_TRUE(hidden.process->waitForLine([](const auto& l) { return l == "hidden"; }, 5s));
-    ASSERT_TRUE(waitUntil([&] { return !listed(hidden.id); }, 5s));
-    ::kill(hidden.process->pid(), SIGUSR1);
-    ASSERT_TRUE(hidden.process->waitForLine([](const auto& l) { return l == "shown"; }, 5s));
+    for (const char* state : {"hidden", "shown"}) {
+        ::kill(hidden.process->pid(), SIGUSR1);
+        ASSERT_TRUE(hidden.process->waitForLine([&](const auto& l) { return l == state; }, 5s));
+        ASSERT_TRUE(waitUntil([&] { return listed(hidden.id) == (state[0] == 's'); }, 5s));
+    }
     ASSERT_TRUE(waitManaged(hidden));
-
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwAfterShow", 200, 300));
-    expectStayedOn(hidden, 0, hidden.wmClass);
+    expectLeftAlone(hidden, false);
 }
 
 TEST_F(IdentityE2ETest, AReusedIdBelongsToItsNewExcludedOwner) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop("1600x900+0+0*,1280x1024+1600+0"));
-    headless_ = std::make_unique<Process>(
-        std::vector<std::string>{TARNWICK_HEADLESS, "--exclude", "TwReuseB"}, env());
-    ASSERT_TRUE(headless_->waitForLine([](const auto& l) { return l == "ready"; }, 20s));
+    headlessArgs_ = {"--exclude", "TwReuseB"};
+    ASSERT_NO_FATAL_FAILURE(startDesktop(layout));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
     // A's window ends within the 80 ms, with its client, so that B's first
@@ -129,8 +104,8 @@ TEST_F(IdentityE2ETest, AReusedIdBelongsToItsNewExcludedOwner) {
     ASSERT_TRUE(reused) << "no window id was reused";
 
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwAfterReuse", 200, 300));
-    expectStayedOn(*reused, 0, "TwReuseA");
-    expectStayedOn(*reused, 0, "TwReuseB");
+    expectLeftAlone(*reused, false, "TwReuseA");
+    expectLeftAlone(*reused, false, "TwReuseB");
 }
 
 } // namespace

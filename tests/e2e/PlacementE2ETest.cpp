@@ -11,77 +11,70 @@ TEST_P(ManagerE2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) 
     ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
-    Window xterm = openXterm("TwXterm", 900, 500);
+    Window xterm =
+        openProgram({"xterm", "-class", "TwXterm", "-geometry", "60x15+900+500", "-e", "sh", "-c",
+                     "echo 'A new window, moved by Tarnwick'; exec sleep 600"},
+                    "TwXterm");
+    xterm.requestX = 900;
+    xterm.requestY = 500;
     ASSERT_TRUE(waitManaged(xterm));
     ASSERT_NO_FATAL_FAILURE(expectMoved(xterm));
     screenshotIfAsked(xterm);
 
+    // Qt-style static gravity with a program-chosen position lands by the outer
+    // frame; a window without _NET_WM_PID is found through X-Resource.
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwPlain", 300, 200, 500, 350));
-
-    // Qt-style static gravity and a program-chosen position must still land by
-    // the outer frame, with the size kept.
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwStatic", 40, 600, 300, 200,
                                             {"--gravity", "static", "--position-hint", "p"}));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwNoPid", 250, 250, 400, 300, {"--no-pid"}));
 
     // Back the other way, into the monitor that carries the dock.
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwBack", 2400, 300, 400, 300));
 }
 
-TEST_P(ManagerE2ETest, LeavesAloneWhatIsNotAMovableStandardWindow) {
+TEST_P(ManagerE2ETest, LeavesAloneWhatIsNotAMovableStandardWindowOrIsAlreadyThere) {
     ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
     std::vector<Window> untouched;
-    auto open = [&](const std::string& cls, std::vector<std::string> flags) {
-        Window w = openClient(cls, 200, 150, 400, 300, flags);
+    auto open = [&](const std::string& cls, int x, std::vector<std::string> flags) {
+        Window w = openClient(cls, x, 150, 300, 200, flags);
         ASSERT_TRUE(waitManaged(w)) << cls;
         untouched.push_back(std::move(w));
     };
-    ASSERT_NO_FATAL_FAILURE(open("TwDialog", {"--type", "dialog"}));
-    ASSERT_NO_FATAL_FAILURE(open("TwUtility", {"--type", "utility"}));
-    if (hasManager()) {
-        ASSERT_NO_FATAL_FAILURE(open("TwMinimized", {"--iconic"}));
-        ASSERT_NO_FATAL_FAILURE(open("TwFullscreen", {"--fullscreen"}));
-    }
+    ASSERT_NO_FATAL_FAILURE(open("TwDialog", 200, {"--type", "dialog"}));
+    ASSERT_NO_FATAL_FAILURE(open("TwUtility", 200, {"--type", "utility"}));
     // Untyped and transient for another window: a dialog.
-    ASSERT_NO_FATAL_FAILURE(open("TwTransient", {"--type", "none", "--transient-for",
-                                                 std::to_string(untouched.front().id)}));
+    ASSERT_NO_FATAL_FAILURE(
+        open("TwTransient", 200,
+             {"--type", "none", "--transient-for", std::to_string(untouched.front().id)}));
+    // Already on the pointer's monitor.
+    ASSERT_NO_FATAL_FAILURE(open("TwHome", 1800, {}));
+    ASSERT_NO_FATAL_FAILURE(open("TwStaticHome", 2000, {"--gravity", "static"}));
+    if (hasManager()) {
+        ASSERT_NO_FATAL_FAILURE(open("TwMinimized", 200, {"--iconic"}));
+        ASSERT_NO_FATAL_FAILURE(open("TwFullscreen", 200, {"--fullscreen"}));
+    }
     if (manager_ == "openbox") {
         // Motif hints without the move function make openbox drop _NET_WM_ACTION_MOVE.
-        ASSERT_NO_FATAL_FAILURE(open("TwFixed", {"--no-move"}));
-        auto actions = x_->cardinals(untouched.back().id, "_NET_WM_ALLOWED_ACTIONS");
-        ASSERT_FALSE(actions.empty()) << "the window manager publishes no allowed actions";
+        ASSERT_NO_FATAL_FAILURE(open("TwFixed", 200, {"--no-move"}));
+        ASSERT_FALSE(x_->cardinals(untouched.back().id, "_NET_WM_ALLOWED_ACTIONS").empty());
     }
 
     // A later window is reported only after every earlier one was handled.
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwSentinel", 300, 300));
     for (const Window& w : untouched)
-        expectUntouched(w);
-    EXPECT_TRUE(headless_->running());
-}
-
-TEST_P(ManagerE2ETest, LeavesAWindowOnThePointersOwnMonitor) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window home = openClient("TwHome", 1800, 200);
-    ASSERT_TRUE(waitManaged(home));
-    Window staticHome = openClient("TwStaticHome", 2000, 500, 300, 200, {"--gravity", "static"});
-    ASSERT_TRUE(waitManaged(staticHome));
-
-    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwSentinel", 100, 100));
-    expectUntouched(home);
-    expectUntouched(staticHome);
-    // What the other tests take as a window's first frame is where it really was.
-    EXPECT_EQ(home.observed, home.initial);
-    EXPECT_EQ(staticHome.observed, staticHome.initial);
+        expectLeftAlone(w);
+    // What the other cases take as a window's first frame is where it really was.
+    EXPECT_EQ(untouched[3].observed, untouched[3].initial);
+    EXPECT_EQ(untouched[4].observed, untouched[4].initial);
 }
 
 TEST_P(ManagerE2ETest, PrimaryMonitorAwayFromTheRootOrigin) {
     ASSERT_NO_FATAL_FAILURE(startDesktop("1280x1024+0+0,1920x1080+1280+0*"));
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwFromPrimary", 2200, 500, 600, 400));
-
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwToPrimary", 50, 300, 600, 400));
 }
@@ -93,10 +86,6 @@ TEST_P(ManagerE2ETest, AMaximizedWindowEndsMaximizedOnThePointersMonitor) {
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
     Window w = openClient("TwMaximized", 100, 100, 500, 400, {"--maximized"});
     ASSERT_TRUE(waitManaged(w));
-    if (managerRefusesMoves_) {
-        EXPECT_FALSE(waitForReport(w.wmClass, 3s));
-        return;
-    }
     ASSERT_TRUE(waitForReport(w.wmClass)) << "the maximized window was not reported";
     const Screen target = screens().at(1);
     std::optional<Rect> frame;
@@ -130,7 +119,9 @@ TEST_P(ManagerE2ETest, AWindowWithItsOwnDecorationsLandsByWhatTheUserSees) {
 
     if (!std::filesystem::exists("/usr/bin/gtk3-demo"))
         GTEST_SKIP() << "gtk3-demo is not installed";
-    Window demo = openGtkDemo();
+    Window demo = openProgram({"gtk3-demo"}, "Gtk3-demo",
+                              {{"NO_AT_BRIDGE", "1"}, {"GSETTINGS_BACKEND", "memory"}});
+    demo.placedByManager = true;
     ASSERT_TRUE(waitManaged(demo, 20s));
     // Managers that open it on the pointer's monitor leave nothing to do.
     if (!expectedPosition(demo.initial, pointer_.first, pointer_.second, screens()))
@@ -143,18 +134,15 @@ TEST_P(ManagerE2ETest, AWindowWithItsOwnDecorationsLandsByWhatTheUserSees) {
 TEST_P(ManagerE2ETest, AStrutCoveringAWholeMonitorLeavesItWhole) {
     ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
     // A broken panel reserves the right monitor from top to bottom.
-    auto broken = std::make_unique<Process>(
-        std::vector<std::string>{TARNWICK_TESTCLIENT, "--class", "TwBrokenDock", "--type", "dock",
-                                 "--pos", "1600,0", "--size", "1280,20", "--strut",
-                                 "top,65535,1600,2879"},
-        std::map<std::string, std::string>{{"DISPLAY", desktop_->display()}});
+    auto broken = spawn({TARNWICK_TESTCLIENT, "--class", "TwBrokenDock", "--type", "dock", "--pos",
+                         "1600,0", "--size", "1280,20", "--strut", "top,65535,1600,2879"});
     ASSERT_TRUE(waitUntil([&] { return x_->clientWithClass("TwBrokenDock").has_value(); }, 10s));
     struts_.push_back({Strut::Top, 65535, 1600, 2879});
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
     Window w = openClient("TwUnderBroken", 300, 200, 500, 350);
     ASSERT_TRUE(waitManaged(w));
     // metacity keeps windows out of reserved room.
-    managerRefusesMoves_ = managerRefusesMoves_ || manager_ == "metacity";
+    managerRefusesMoves_ = manager_ == "metacity";
     ASSERT_NO_FATAL_FAILURE(expectMoved(w));
 }
 
@@ -163,37 +151,24 @@ INSTANTIATE_TEST_SUITE_P(Managers, ManagerE2ETest,
                                            "none"),
                          [](const auto& p) { return p.param; });
 
-TEST_F(E2ETest, MovesAWindowWithoutAPidFoundThroughXResource) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window anonymous = openClient("TwNoPid", 250, 250, 400, 300, {"--no-pid"});
-    ASSERT_TRUE(waitManaged(anonymous));
-    EXPECT_TRUE(x_->cardinals(anonymous.id, "_NET_WM_PID").empty());
-    ASSERT_NO_FATAL_FAILURE(expectMoved(anonymous));
-}
-
-TEST_F(E2ETest, ThreeMonitorsAnyPair) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop("1280x1024+0+0,2560x1440+1280+0*,1024x768+3840+200"));
-    struct Case {
+TEST_F(E2ETest, ThreeMonitorsStackedAndSideBySideThenOneSwitchedOff) {
+    // The primary is below the root's origin; its dock sits on its bottom edge.
+    ASSERT_NO_FATAL_FAILURE(
+        startDesktop("1920x1080+0+0,1600x900+160+1080*,1280x1024+1920+0", Strut::Bottom));
+    const struct {
         size_t pointer;
         int x, y;
-    } cases[] = {{2, 300, 500}, {0, 3000, 900}, {1, 3900, 300}};
+    } cases[] = {{1, 700, 300}, {0, 200, 1500}, {2, 300, 1300}, {1, 2300, 300}};
     int n = 0;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ASSERT_NO_FATAL_FAILURE(pointAt(c.pointer));
         ASSERT_NO_FATAL_FAILURE(
-            openMovedClient("TwThree" + std::to_string(n++), c.x, c.y, 500, 300));
+            openMovedClient("TwThree" + std::to_string(n++), c.x, c.y, 500, 400));
     }
-}
-
-TEST_F(E2ETest, MonitorStackedAboveAnother) {
-    // The primary is the lower one; its dock sits on its bottom edge.
-    ASSERT_NO_FATAL_FAILURE(startDesktop("1920x1080+0+0,1600x900+160+1080*", Strut::Bottom));
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwDown", 700, 300, 500, 400));
-
+    desktop_->relayout("1920x1080+0+0,1600x900+160+1080*");
+    ASSERT_TRUE(waitUntil([&] { return x_->rootSize().first == 1920; }, 10s));
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
-    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwUp", 200, 1500, 500, 400));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwAfterOff", 300, 1300, 500, 400));
 }
 
 TEST_F(E2ETest, FluxboxToolbarIsNeverCovered) {
@@ -202,7 +177,6 @@ TEST_F(E2ETest, FluxboxToolbarIsNeverCovered) {
         GTEST_SKIP() << *reason;
     // Equal heights: the toolbar on the primary's bottom is on the root's bottom edge.
     ASSERT_NO_FATAL_FAILURE(startDesktop("1600x900+0+0*,1280x900+1600+0"));
-    ASSERT_TRUE(toolbar_);
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     // On the right monitor's bottom: it keeps to the bottom, above the toolbar.
     Window low = openClient("TwLow", 1900, 476, 400, 380);

@@ -54,10 +54,9 @@ private:
     size_t consumed_ = 0;
 };
 
-// Runs a command to completion and returns its stdout; nothing when it fails.
+// Runs a command to completion, for up to a minute; its stdout, or nothing when it fails.
 std::optional<std::string> runCommand(const std::vector<std::string>& argv,
-                                      const std::map<std::string, std::string>& env = {},
-                                      Clock::duration timeout = 60s);
+                                      const std::map<std::string, std::string>& env = {});
 
 // Polls the condition until it holds or the timeout passes.
 bool waitUntil(const std::function<bool()>& condition, Clock::duration timeout,

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <signal.h>
 #include <sstream>
 #include <unistd.h>
@@ -14,18 +13,15 @@ namespace e2e {
 
 std::vector<Monitor> parseLayout(const std::string& layout) {
     std::vector<Monitor> monitors;
-    static const std::regex one(R"((\d+)x(\d+)\+(-?\d+)\+(-?\d+)(\*?))");
     std::stringstream in(layout);
     std::string entry;
     while (std::getline(in, entry, ',')) {
-        std::smatch m;
-        if (!std::regex_match(entry, m, one))
+        int w, h, x, y, end = 0;
+        if (std::sscanf(entry.c_str(), "%dx%d+%d+%d%n", &w, &h, &x, &y, &end) != 4)
             continue;
-        Monitor monitor;
-        monitor.frame = {std::stod(m[3]), std::stod(m[4]), std::stod(m[1]), std::stod(m[2])};
-        monitor.primary = m[5].length() > 0;
-        monitor.output = "DUMMY" + std::to_string(monitors.size());
-        monitors.push_back(monitor);
+        monitors.push_back({{double(x), double(y), double(w), double(h)},
+                            entry.substr(size_t(end)) == "*",
+                            "DUMMY" + std::to_string(monitors.size())});
     }
     return monitors;
 }
@@ -33,16 +29,9 @@ std::vector<Monitor> parseLayout(const std::string& layout) {
 VirtualDesktop::VirtualDesktop(const std::string& layout, std::optional<int> display,
                                const std::string& manager)
     : monitors_(parseLayout(layout)) {
-    std::vector<std::string> args{
-        TARNWICK_VIRTUAL_DESKTOP, "start", "--manager", manager, "--owner",
-        std::to_string(getpid())};
-    if (display) {
-        args.insert(args.end(), {"--display", std::to_string(*display)});
-    } else {
-        args.insert(args.end(), {"--base", "50"});
-    }
-    args.push_back(layout);
-    auto out = runCommand(args, {}, 60s);
+    auto out = runCommand({TARNWICK_VIRTUAL_DESKTOP, "start", "--manager", manager, "--owner",
+                           std::to_string(getpid()), display ? "--display" : "--base",
+                           std::to_string(display.value_or(50)), layout});
     if (!out || out->size() < 2 || (*out)[0] != ':')
         return;
     display_ = out->substr(0, out->find('\n'));

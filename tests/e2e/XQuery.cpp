@@ -1,5 +1,6 @@
 #include "XQuery.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -7,24 +8,18 @@
 namespace e2e {
 
 namespace {
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
+template <typename T> std::unique_ptr<T, decltype(&std::free)> reply(T* r) {
+    return {r, &std::free};
 }
 } // namespace
 
-XQuery::XQuery(const std::string& display) {
-    c_ = xcb_connect(display.c_str(), nullptr);
-    if (!xcb_connection_has_error(c_))
+XQuery::XQuery(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {
+    if (ok())
         root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
 }
 
 XQuery::~XQuery() {
     xcb_disconnect(c_);
-}
-
-bool XQuery::ok() const {
-    return !xcb_connection_has_error(c_);
 }
 
 xcb_atom_t XQuery::atom(const char* name) {
@@ -33,54 +28,45 @@ xcb_atom_t XQuery::atom(const char* name) {
     return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-std::vector<uint32_t> XQuery::cardinals(xcb_window_t w, const char* property) {
-    auto r = reply(xcb_get_property_reply(
-        c_, xcb_get_property(c_, 0, w, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
-        nullptr));
-    if (!r || r->format != 32)
-        return {};
-    auto* data = static_cast<uint32_t*>(xcb_get_property_value(r.get()));
-    return {data, data + xcb_get_property_value_length(r.get()) / 4};
-}
-
-std::string XQuery::stringProperty(xcb_window_t w, xcb_atom_t property) {
+std::string XQuery::property(xcb_window_t w, xcb_atom_t property, int format) {
     auto r = reply(xcb_get_property_reply(
         c_, xcb_get_property(c_, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
-    if (!r || r->format != 8)
+    if (!r || r->format != format)
         return {};
-    auto* data = static_cast<const char*>(xcb_get_property_value(r.get()));
-    return {data, static_cast<size_t>(xcb_get_property_value_length(r.get()))};
+    const auto* data = static_cast<const char*>(xcb_get_property_value(r.get()));
+    return {data, size_t(xcb_get_property_value_length(r.get()))};
 }
 
-std::vector<xcb_window_t> XQuery::clientList() {
-    return cardinals(root_, "_NET_CLIENT_LIST");
+std::vector<uint32_t> XQuery::cardinals(xcb_window_t w, const char* name) {
+    const std::string bytes = property(w, atom(name), 32);
+    std::vector<uint32_t> values(bytes.size() / 4);
+    std::memcpy(values.data(), bytes.data(), values.size() * 4);
+    return values;
 }
 
-std::string XQuery::wmClass(xcb_window_t w) {
-    std::string both = stringProperty(w, XCB_ATOM_WM_CLASS);
-    auto nul = both.find('\0');
-    if (nul == std::string::npos)
+std::vector<xcb_window_t> XQuery::rootChildren() {
+    auto tree = reply(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
+    if (!tree)
         return {};
-    std::string cls = both.substr(nul + 1);
-    if (auto end = cls.find('\0'); end != std::string::npos)
-        cls.resize(end);
-    return cls;
+    auto* children = xcb_query_tree_children(tree.get());
+    return {children, children + xcb_query_tree_children_length(tree.get())};
 }
 
-std::optional<xcb_window_t> XQuery::clientWithClass(const std::string& wmClassName) {
+std::optional<xcb_window_t> XQuery::clientWithClass(const std::string& wmClass) {
     std::vector<xcb_window_t> candidates = clientList();
-    if (candidates.empty() && cardinals(root_, "_NET_SUPPORTING_WM_CHECK").empty()) {
-        auto tree = reply(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
-        if (tree) {
-            auto* children = xcb_query_tree_children(tree.get());
-            for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
-                if (viewable(children[i]))
-                    candidates.push_back(children[i]);
-        }
-    }
-    for (xcb_window_t w : candidates)
-        if (wmClass(w) == wmClassName)
+    const bool unmanaged =
+        candidates.empty() && cardinals(root_, "_NET_SUPPORTING_WM_CHECK").empty();
+    if (unmanaged)
+        candidates = rootChildren();
+    for (xcb_window_t w : candidates) {
+        // Instance and class, each ending in a NUL.
+        const std::string both = property(w, XCB_ATOM_WM_CLASS, 8);
+        const auto nul = both.find('\0');
+        if (nul != std::string::npos &&
+            both.substr(nul + 1, both.find('\0', nul + 1) - nul - 1) == wmClass &&
+            (!unmanaged || viewable(w)))
             return w;
+    }
     return std::nullopt;
 }
 
@@ -91,15 +77,9 @@ bool XQuery::viewable(xcb_window_t w) {
 
 std::vector<Rect> XQuery::mappedRootChildren() {
     std::vector<Rect> result;
-    auto tree = reply(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
-    if (!tree)
-        return result;
-    auto* children = xcb_query_tree_children(tree.get());
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-        if (!viewable(children[i]))
-            continue;
-        auto g = reply(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, children[i]), nullptr));
-        if (g)
+    for (xcb_window_t w : rootChildren()) {
+        auto g = reply(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, w), nullptr));
+        if (g && viewable(w))
             result.push_back({double(g->x), double(g->y), double(g->width + 2 * g->border_width),
                               double(g->height + 2 * g->border_width)});
     }
@@ -107,11 +87,8 @@ std::vector<Rect> XQuery::mappedRootChildren() {
 }
 
 bool XQuery::hasState(xcb_window_t w, const char* state) {
-    const xcb_atom_t wanted = atom(state);
-    for (uint32_t a : cardinals(w, "_NET_WM_STATE"))
-        if (a == wanted)
-            return true;
-    return false;
+    const auto states = cardinals(w, "_NET_WM_STATE");
+    return std::find(states.begin(), states.end(), atom(state)) != states.end();
 }
 
 std::optional<Rect> XQuery::frame(xcb_window_t w) {
@@ -120,12 +97,12 @@ std::optional<Rect> XQuery::frame(xcb_window_t w) {
         c_, xcb_translate_coordinates(c_, w, root_, 0, 0), nullptr));
     if (!geometry || !origin)
         return std::nullopt;
-    std::vector<uint32_t> e = cardinals(w, "_NET_FRAME_EXTENTS");
-    if (e.size() != 4)
-        e = {0, 0, 0, 0};
-    std::vector<uint32_t> shadow = cardinals(w, "_GTK_FRAME_EXTENTS");
-    if (shadow.size() != 4)
-        shadow = {0, 0, 0, 0};
+    auto extents = [&](const char* name) {
+        auto e = cardinals(w, name);
+        return e.size() == 4 ? e : std::vector<uint32_t>{0, 0, 0, 0};
+    };
+    const auto e = extents("_NET_FRAME_EXTENTS");
+    const auto shadow = extents("_GTK_FRAME_EXTENTS");
     const double border = geometry->border_width;
     return Rect{double(origin->dst_x) - border - e[0] + shadow[0],
                 double(origin->dst_y) - border - e[2] + shadow[2],
@@ -149,8 +126,8 @@ std::optional<std::string> XQuery::windowManagerName() {
     std::vector<uint32_t> check = cardinals(root_, "_NET_SUPPORTING_WM_CHECK");
     if (check.size() != 1)
         return std::nullopt;
-    std::string name = stringProperty(check[0], atom("_NET_WM_NAME"));
-    return name.empty() ? std::optional<std::string>("(unnamed)") : name;
+    std::string name = property(check[0], atom("_NET_WM_NAME"), 8);
+    return name.empty() ? "(unnamed)" : name;
 }
 
 } // namespace e2e

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,16 +24,15 @@ public:
     XQuery(const XQuery&) = delete;
     XQuery& operator=(const XQuery&) = delete;
 
-    bool ok() const;
+    bool ok() const { return !xcb_connection_has_error(c_); }
     xcb_window_t root() const { return root_; }
 
-    std::vector<xcb_window_t> clientList();
+    std::vector<xcb_window_t> clientList() { return cardinals(root_, "_NET_CLIENT_LIST"); }
     // A managed client of that class; without a window manager, a mapped child of the root.
     std::optional<xcb_window_t> clientWithClass(const std::string& wmClass);
     bool viewable(xcb_window_t w);
     // The mapped children of the root, as their outer rectangles.
     std::vector<Rect> mappedRootChildren();
-    std::string wmClass(xcb_window_t w); // the class part
     // The frame the user sees, in root coordinates: the client widened by
     // _NET_FRAME_EXTENTS and narrowed by its own shadow, _GTK_FRAME_EXTENTS.
     std::optional<Rect> frame(xcb_window_t w);
@@ -45,7 +45,9 @@ public:
 
 private:
     xcb_atom_t atom(const char* name);
-    std::string stringProperty(xcb_window_t w, xcb_atom_t property);
+    // The property's bytes when its items have that many bits.
+    std::string property(xcb_window_t w, xcb_atom_t property, int format);
+    std::vector<xcb_window_t> rootChildren();
 
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;
