@@ -19,31 +19,30 @@ RawProperty text(std::uint32_t type, std::string_view s) {
     return {type, 8, std::vector<std::uint8_t>(s.begin(), s.end()), false};
 }
 
-TEST(X11Properties, ListsRejectWrongTypeFormatLengthAndTruncation) {
-    EXPECT_EQ(windows(longs(kAtomWindow, {7, 9})), (std::vector<std::uint32_t>{7, 9}));
-    EXPECT_FALSE(windows(longs(kAtomCardinal, {7})));
-    RawProperty wrongFormat = longs(kAtomWindow, {7});
-    wrongFormat.format = 16;
-    EXPECT_FALSE(windows(wrongFormat));
-    RawProperty ragged = longs(kAtomWindow, {7});
-    ragged.bytes.pop_back();
-    EXPECT_FALSE(windows(ragged));
-    RawProperty truncated = longs(kAtomWindow, {7});
-    truncated.truncated = true;
-    EXPECT_FALSE(windows(truncated));
-    EXPECT_FALSE(atoms(longs(kAtomAtom, std::vector<std::uint32_t>(1025, 1))));
-    EXPECT_FALSE(windows(RawProperty{})); // not set
+RawProperty with(RawProperty p, int format, bool dropByte, bool truncated) {
+    p.format = format;
+    if (dropByte)
+        p.bytes.pop_back();
+    p.truncated = truncated;
+    return p;
 }
 
-TEST(X11Properties, SingleValuesNeedExactlyOneSaneItem) {
+TEST(X11Properties, ValuesNeedTheirTypeFormatWholeItemsAndSaneCounts) {
+    EXPECT_EQ(windows(longs(kAtomWindow, {7, 9})), (std::vector<std::uint32_t>{7, 9}));
     EXPECT_EQ(pid(longs(kAtomCardinal, {4242})), 4242);
-    EXPECT_FALSE(pid(longs(kAtomCardinal, {0})));
-    EXPECT_FALSE(pid(longs(kAtomCardinal, {0x80000000u})));
-    EXPECT_FALSE(pid(longs(kAtomCardinal, {1, 2})));
-    EXPECT_FALSE(pid(longs(kAtomInteger, {42})));
     EXPECT_EQ(window(longs(kAtomWindow, {0x400001})), 0x400001u);
-    EXPECT_FALSE(window(longs(kAtomWindow, {0})));
     EXPECT_EQ(wmState(longs(kWmStateAtom, {3, 0}), kWmStateAtom), 3u);
+    for (const RawProperty& bad :
+         {longs(kAtomCardinal, {7}), with(longs(kAtomWindow, {7}), 16, false, false),
+          with(longs(kAtomWindow, {7}), 32, true, false),
+          with(longs(kAtomWindow, {7}), 32, false, true), RawProperty{}})
+        EXPECT_FALSE(windows(bad));
+    EXPECT_FALSE(atoms(longs(kAtomAtom, std::vector<std::uint32_t>(1025, 1))));
+    // A pid is one positive 32-bit cardinal.
+    for (const RawProperty& bad : {longs(kAtomCardinal, {0}), longs(kAtomCardinal, {0x80000000u}),
+                                   longs(kAtomCardinal, {1, 2}), longs(kAtomInteger, {42})})
+        EXPECT_FALSE(pid(bad));
+    EXPECT_FALSE(window(longs(kAtomWindow, {0})));
     EXPECT_FALSE(wmState(longs(kAtomCardinal, {3, 0}), kWmStateAtom));
 }
 
@@ -52,20 +51,13 @@ TEST(X11Properties, Utf8TextIsStrictAndComposed) {
     EXPECT_EQ(utf8Text(text(kUtf8, std::string("app\0", 4)), kUtf8), "app");
     // "e" + combining acute becomes the precomposed letter.
     EXPECT_EQ(utf8Text(text(kUtf8, "Caf\x65\xCC\x81"), kUtf8), "Caf\xC3\xA9");
-    for (const char* bad : {"\xC0\xAF",         // overlong
-                            "\xED\xA0\x80",     // surrogate
-                            "\xF4\x90\x80\x80", // above U+10FFFF
-                            "ab\xE2\x82",       // cut short
-                            "\xFF"}) {
+    // Overlong, a surrogate, above U+10FFFF, cut short, not UTF-8, an inner NUL, empty, too long.
+    for (const std::string& bad : std::vector<std::string>{
+             "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ab\xE2\x82", "\xFF",
+             std::string("a\0b", 3), std::string(), std::string(kMaxTextBytes + 1, 'a')})
         EXPECT_FALSE(utf8Text(text(kUtf8, bad), kUtf8)) << bad;
-    }
-    EXPECT_FALSE(utf8Text(text(kUtf8, std::string("a\0b", 3)), kUtf8));
-    EXPECT_FALSE(utf8Text(text(kUtf8, ""), kUtf8));
     EXPECT_FALSE(utf8Text(text(kAtomString, "latin"), kUtf8));
-    EXPECT_FALSE(utf8Text(text(kUtf8, std::string(kMaxTextBytes + 1, 'a')), kUtf8));
-    RawProperty wide = text(kUtf8, "abcd");
-    wide.format = 32;
-    EXPECT_FALSE(utf8Text(wide, kUtf8));
+    EXPECT_FALSE(utf8Text(with(text(kUtf8, "abcd"), 32, false, false), kUtf8));
 }
 
 TEST(X11Properties, WmClassNeedsTwoLatin1Parts) {
@@ -77,9 +69,9 @@ TEST(X11Properties, WmClassNeedsTwoLatin1Parts) {
     EXPECT_EQ(wmClass(text(kAtomString, std::string("a\0B\0\0", 5)))->className, "B");
     EXPECT_EQ(wmClass(text(kAtomString, std::string("a\0\xE9t\xE9", 5)))->className,
               "\xC3\xA9t\xC3\xA9");
-    EXPECT_FALSE(wmClass(text(kAtomString, "noseparator")));
-    EXPECT_FALSE(wmClass(text(kAtomString, std::string("a\0", 2))));
-    EXPECT_FALSE(wmClass(text(kAtomString, std::string("a\0B\0extra", 9))));
+    for (const std::string& bad :
+         {std::string("noseparator"), std::string("a\0", 2), std::string("a\0B\0extra", 9)})
+        EXPECT_FALSE(wmClass(text(kAtomString, bad)));
     EXPECT_FALSE(wmClass(text(kUtf8, std::string("a\0B\0", 4))));
 }
 
@@ -125,10 +117,10 @@ TEST(X11Properties, PidComesOnlyFromTheWindowsOwnClient) {
     EXPECT_EQ(pidFromClientIds(window, ids), 777);
     EXPECT_FALSE(pidFromClientIds(0, ids));
     // Another client's entry, a client id (mask 1) or a malformed value are ignored.
-    EXPECT_FALSE(pidFromClientIds(window, std::vector<ClientIdValue>{{0x02000000, 2, {9}}}));
-    EXPECT_FALSE(pidFromClientIds(window, std::vector<ClientIdValue>{{0x01A00000, 1, {9}}}));
-    EXPECT_FALSE(pidFromClientIds(window, std::vector<ClientIdValue>{{0x01A00000, 2, {9, 9}}}));
-    EXPECT_FALSE(pidFromClientIds(window, std::vector<ClientIdValue>{{0, 2, {9}}}));
+    for (const ClientIdValue& other :
+         {ClientIdValue{0x02000000, 2, {9}}, ClientIdValue{0x01A00000, 1, {9}},
+          ClientIdValue{0x01A00000, 2, {9, 9}}, ClientIdValue{0, 2, {9}}})
+        EXPECT_FALSE(pidFromClientIds(window, std::vector<ClientIdValue>{other}));
 }
 
 } // namespace
