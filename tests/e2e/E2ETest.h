@@ -80,9 +80,6 @@ protected:
 
     std::string manager_ = "openbox";
     std::vector<std::string> headlessArgs_;
-    // The manager keeps the window off the target: expectMoved then checks
-    // that nothing was reported.
-    bool managerRefusesMoves_ = false;
     std::unique_ptr<VirtualDesktop> desktop_;
     std::unique_ptr<XQuery> x_;
     std::unique_ptr<Process> dock_;

@@ -1,6 +1,6 @@
 // A tiny X client whose windows look like whatever the end-to-end tests and the
-// benchmark need. It prints "window 0x<id>" for each window it maps and stays
-// until its connection ends or it is killed.
+// benchmark need (the options are those parse() reads). It prints "window 0x<id>" for each window
+// it maps and stays until its connection ends or it is killed.
 //
 // SIGUSR1 withdraws its windows, the next one maps them again ("hidden",
 // "shown"). --exit-after ends the process, so that the next client may get the
@@ -36,13 +36,7 @@ struct Options {
 };
 
 [[noreturn]] void usage(const char* why) {
-    std::fprintf(stderr,
-                 "tarnwick-testclient: %s\n"
-                 "options: --class C --type normal|dialog|utility|dock|none --pos X,Y --size W,H\n"
-                 "  --position-hint p --gravity static --transient-for WID --iconic --fullscreen\n"
-                 "  --maximized --no-move --no-pid --strut top|bottom|left|right,SIZE,START,END\n"
-                 "  --shadow L,R,T,B --exit-after MS --retitle-hz N --count N --trace\n",
-                 why);
+    std::fprintf(stderr, "tarnwick-testclient: %s; the options are in TestClient.cpp\n", why);
     std::exit(2);
 }
 
@@ -115,121 +109,112 @@ int64_t nowUs() {
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-class Client {
-public:
-    explicit Client(xcb_connection_t* c)
-        : c_(c), screen_(xcb_setup_roots_iterator(xcb_get_setup(c)).data) {}
+xcb_connection_t* c_ = nullptr;
+xcb_screen_t* screen_ = nullptr;
 
-    xcb_atom_t atom(const std::string& name) {
-        auto* reply = xcb_intern_atom_reply(
-            c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
-        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        std::free(reply);
-        return a;
+xcb_atom_t atom(const std::string& name) {
+    auto* reply = xcb_intern_atom_reply(
+        c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return a;
+}
+
+void set(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, const std::vector<uint32_t>& v) {
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, prop, type, 32,
+                        static_cast<uint32_t>(v.size()), v.data());
+}
+void setText(xcb_window_t w, xcb_atom_t prop, const std::string& text) {
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, prop, XCB_ATOM_STRING, 8,
+                        static_cast<uint32_t>(text.size()), text.data());
+}
+
+xcb_window_t create(const Options& o) {
+    const xcb_window_t w = xcb_generate_id(c_);
+    const uint32_t values[] = {screen_->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen_->root, static_cast<int16_t>(o.x),
+                      static_cast<int16_t>(o.y), static_cast<uint16_t>(o.width),
+                      static_cast<uint16_t>(o.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen_->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    setText(w, XCB_ATOM_WM_CLASS, std::string("tarnwick-testclient\0", 20) + o.wmClass + '\0');
+    setText(w, XCB_ATOM_WM_NAME, o.wmClass);
+
+    xcb_size_hints_t size{};
+    xcb_icccm_size_hints_set_position(&size, !o.programPosition, o.x, o.y);
+    xcb_icccm_size_hints_set_size(&size, 1, o.width, o.height);
+    xcb_icccm_size_hints_set_win_gravity(&size, o.staticGravity ? XCB_GRAVITY_STATIC
+                                                                : XCB_GRAVITY_NORTH_WEST);
+    xcb_icccm_set_wm_normal_hints(c_, w, &size);
+    xcb_icccm_wm_hints_t hints{};
+    xcb_icccm_wm_hints_set_input(&hints, 1);
+    o.iconic ? xcb_icccm_wm_hints_set_iconic(&hints) : xcb_icccm_wm_hints_set_normal(&hints);
+    xcb_icccm_set_wm_hints(c_, w, &hints);
+
+    if (!o.noPid)
+        set(w, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {static_cast<uint32_t>(getpid())});
+    if (o.type != "none") {
+        std::string type = o.type;
+        std::transform(type.begin(), type.end(), type.begin(), ::toupper);
+        set(w, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, {atom("_NET_WM_WINDOW_TYPE_" + type)});
     }
-
-    void set(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, const std::vector<uint32_t>& v) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, prop, type, 32,
-                            static_cast<uint32_t>(v.size()), v.data());
+    if (o.transientFor)
+        xcb_icccm_set_wm_transient_for(c_, w, o.transientFor);
+    if (o.fullscreen)
+        set(w, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, {atom("_NET_WM_STATE_FULLSCREEN")});
+    if (o.maximized)
+        set(w, atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
+            {atom("_NET_WM_STATE_MAXIMIZED_VERT"), atom("_NET_WM_STATE_MAXIMIZED_HORZ")});
+    // Motif hints: with functions close and resize only, or without decorations.
+    const xcb_atom_t motif = atom("_MOTIF_WM_HINTS");
+    if (o.noMove)
+        set(w, motif, motif, {1, 2 | 32, 0, 0, 0});
+    if (!o.shadow.empty()) {
+        set(w, motif, motif, {2, 0, 0, 0, 0});
+        set(w, atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, o.shadow);
     }
-    void setText(xcb_window_t w, xcb_atom_t prop, const std::string& text) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, prop, XCB_ATOM_STRING, 8,
-                            static_cast<uint32_t>(text.size()), text.data());
+    if (!o.strutSide.empty()) {
+        // left, right, top, bottom, then start/end pairs in the same order.
+        std::vector<uint32_t> partial(12, 0);
+        const char* sides[] = {"left", "right", "top", "bottom"};
+        for (size_t k = 0; k < 4; ++k)
+            if (o.strutSide == sides[k]) {
+                partial[k] = o.strut[0];
+                partial[4 + 2 * k] = o.strut[1];
+                partial[5 + 2 * k] = o.strut[2];
+            }
+        set(w, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, partial);
+        set(w, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, {partial.begin(), partial.begin() + 4});
     }
+    xcb_map_window(c_, w);
+    return w;
+}
 
-    xcb_window_t create(const Options& o) {
-        const xcb_window_t w = xcb_generate_id(c_);
-        const uint32_t values[] = {screen_->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen_->root, static_cast<int16_t>(o.x),
-                          static_cast<int16_t>(o.y), static_cast<uint16_t>(o.width),
-                          static_cast<uint16_t>(o.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          screen_->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-        setText(w, XCB_ATOM_WM_CLASS, std::string("tarnwick-testclient\0", 20) + o.wmClass + '\0');
-        setText(w, XCB_ATOM_WM_NAME, o.wmClass);
-
-        xcb_size_hints_t size{};
-        xcb_icccm_size_hints_set_position(&size, !o.programPosition, o.x, o.y);
-        xcb_icccm_size_hints_set_size(&size, 1, o.width, o.height);
-        xcb_icccm_size_hints_set_win_gravity(&size, o.staticGravity ? XCB_GRAVITY_STATIC
-                                                                    : XCB_GRAVITY_NORTH_WEST);
-        xcb_icccm_set_wm_normal_hints(c_, w, &size);
-        xcb_icccm_wm_hints_t hints{};
-        xcb_icccm_wm_hints_set_input(&hints, 1);
-        o.iconic ? xcb_icccm_wm_hints_set_iconic(&hints) : xcb_icccm_wm_hints_set_normal(&hints);
-        xcb_icccm_set_wm_hints(c_, w, &hints);
-
-        if (!o.noPid)
-            set(w, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {static_cast<uint32_t>(getpid())});
-        if (o.type != "none") {
-            std::string type = o.type;
-            std::transform(type.begin(), type.end(), type.begin(), ::toupper);
-            set(w, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
-                {atom("_NET_WM_WINDOW_TYPE_" + type)});
-        }
-        if (o.transientFor)
-            xcb_icccm_set_wm_transient_for(c_, w, o.transientFor);
-        if (o.fullscreen)
-            set(w, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, {atom("_NET_WM_STATE_FULLSCREEN")});
-        if (o.maximized)
-            set(w, atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
-                {atom("_NET_WM_STATE_MAXIMIZED_VERT"), atom("_NET_WM_STATE_MAXIMIZED_HORZ")});
-        // Motif hints: with functions close and resize only, or without decorations.
-        const xcb_atom_t motif = atom("_MOTIF_WM_HINTS");
-        if (o.noMove)
-            set(w, motif, motif, {1, 2 | 32, 0, 0, 0});
-        if (!o.shadow.empty()) {
-            set(w, motif, motif, {2, 0, 0, 0, 0});
-            set(w, atom("_GTK_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, o.shadow);
-        }
-        if (!o.strutSide.empty()) {
-            // left, right, top, bottom, then start/end pairs in the same order.
-            std::vector<uint32_t> partial(12, 0);
-            const char* sides[] = {"left", "right", "top", "bottom"};
-            for (size_t k = 0; k < 4; ++k)
-                if (o.strutSide == sides[k]) {
-                    partial[k] = o.strut[0];
-                    partial[4 + 2 * k] = o.strut[1];
-                    partial[5 + 2 * k] = o.strut[2];
-                }
-            set(w, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, partial);
-            set(w, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL,
-                {partial.begin(), partial.begin() + 4});
-        }
-        xcb_map_window(c_, w);
-        return w;
-    }
-
-    // Withdrawn as ICCCM says: unmapped, and told to the window manager.
-    void withdraw(xcb_window_t w) {
-        xcb_unmap_window(c_, w);
-        xcb_unmap_notify_event_t e{};
-        e.response_type = XCB_UNMAP_NOTIFY;
-        e.event = screen_->root;
-        e.window = w;
-        xcb_send_event(c_, 0, screen_->root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&e));
-    }
-
-private:
-    xcb_connection_t* c_;
-    xcb_screen_t* screen_;
-};
+// Withdrawn as ICCCM says: unmapped, and told to the window manager.
+void withdraw(xcb_window_t w) {
+    xcb_unmap_window(c_, w);
+    xcb_unmap_notify_event_t e{};
+    e.response_type = XCB_UNMAP_NOTIFY;
+    e.event = screen_->root;
+    e.window = w;
+    xcb_send_event(c_, 0, screen_->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&e));
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     const Options options = parse(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    xcb_connection_t* c = c_ = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) {
         std::fprintf(stderr, "tarnwick-testclient: cannot open the display\n");
         return 1;
     }
-    Client client(c);
+    screen_ = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     std::vector<xcb_window_t> windows;
     for (int i = 0; i < options.count; ++i)
-        windows.push_back(client.create(options));
+        windows.push_back(create(options));
     xcb_flush(c);
     for (xcb_window_t w : windows)
         std::printf("window 0x%x\n", w);
@@ -258,7 +243,7 @@ int main(int argc, char** argv) {
         if (handledToggles != toggles) {
             const bool hide = ++handledToggles % 2 == 1;
             for (xcb_window_t w : windows)
-                hide ? client.withdraw(w) : void(xcb_map_window(c, w));
+                hide ? withdraw(w) : void(xcb_map_window(c, w));
             xcb_flush(c);
             std::printf(hide ? "hidden\n" : "shown\n");
             continue;
@@ -270,7 +255,7 @@ int main(int argc, char** argv) {
         if (nextTitle >= 0 && nowUs() >= nextTitle) {
             const std::string title = options.wmClass + " " + std::to_string(++titles);
             for (xcb_window_t w : windows)
-                client.setText(w, XCB_ATOM_WM_NAME, title);
+                setText(w, XCB_ATOM_WM_NAME, title);
             xcb_flush(c);
             nextTitle += retitleUs;
             continue;
