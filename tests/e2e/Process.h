@@ -35,7 +35,6 @@ public:
     // Reads whatever is available now without blocking.
     void drain();
 
-    bool running();
     // Waits for the process to end by itself; its exit status, or nothing on timeout.
     std::optional<int> wait(Clock::duration timeout);
     // SIGTERM to the group, SIGKILL after a grace period.
@@ -43,6 +42,7 @@ public:
 
 private:
     bool fill(int timeoutMs);
+    bool running();
 
     pid_t pid_ = -1;
     int out_ = -1;

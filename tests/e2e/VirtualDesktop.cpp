@@ -11,6 +11,8 @@
 
 namespace e2e {
 
+namespace {
+// Reads "WxH+X+Y[*],..." as scripts/virtual-desktop.sh does.
 std::vector<Monitor> parseLayout(const std::string& layout) {
     std::vector<Monitor> monitors;
     std::stringstream in(layout);
@@ -25,6 +27,7 @@ std::vector<Monitor> parseLayout(const std::string& layout) {
     }
     return monitors;
 }
+} // namespace
 
 VirtualDesktop::VirtualDesktop(const std::string& layout, std::optional<int> display,
                                const std::string& manager)

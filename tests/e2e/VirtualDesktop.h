@@ -14,9 +14,6 @@ struct Monitor {
     std::string output; // DUMMY0, DUMMY1, ... in layout order
 };
 
-// Parses "WxH+X+Y[*],..." as scripts/virtual-desktop.sh does.
-std::vector<Monitor> parseLayout(const std::string& layout);
-
 // An Xorg server with the dummy driver and a window manager (openbox unless
 // named; "none" for none), run by scripts/virtual-desktop.sh.
 class VirtualDesktop {
