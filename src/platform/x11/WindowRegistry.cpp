@@ -1,5 +1,7 @@
 #include "platform/x11/WindowRegistry.h"
 
+#include "app/Logging.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -51,6 +53,8 @@ void WindowRegistry::destroyed(Window window) {
     }
     if (it->second.client) {
         leave(window, *it->second.client);
+    } else if (it->second.fresh && it->second.reading) {
+        qCDebug(lcX11) << "window" << Qt::hex << window << "ended before its owner was read";
     }
     windows_.erase(it);
 }
@@ -62,15 +66,49 @@ void WindowRegistry::reparented(Window window, Window parent, bool toRoot) {
             frames_.erase(f);
         }
     }
+    e.frame = 0;
+    e.nestedIn = 0;
     if (toRoot) {
-        e.frame = 0;
         rootChildren_[window] = false; // a map follows when it is shown
         return;
     }
     rootChildren_.erase(window);
-    e.frame = parent;
-    frames_[parent] = window;
-    if (auto r = rootChildren_.find(parent); r != rootChildren_.end() && r->second) {
+    if (rootChildren_.count(parent) == 0) {
+        // Inside a frame's inner window, whose own events are not seen: the
+        // client's map may have gone before its events were selected, so the
+        // frame that holds it is found and its map taken as the sign.
+        e.nestedIn = parent;
+        lookups_.emplace_back(window, parent);
+        return;
+    }
+    attach(window, parent);
+}
+
+void WindowRegistry::frameFound(Window window, Window parent, Window frame, bool mapped) {
+    const auto it = windows_.find(window);
+    if (it == windows_.end() || it->second.nestedIn != parent) {
+        return; // gone or moved meanwhile
+    }
+    it->second.nestedIn = 0;
+    if (rootChildren_.count(frame) != 0) {
+        attach(window, frame);
+        return;
+    }
+    // An override-redirect frame (IceWM's), whose map is not followed, or none
+    // found: the client's own map is the sign.
+    if (frame != 0) {
+        it->second.frame = frame;
+        frames_[frame] = window;
+    }
+    if (mapped) {
+        manage(window);
+    }
+}
+
+void WindowRegistry::attach(Window window, Window frame) {
+    windows_.at(window).frame = frame;
+    frames_[frame] = window;
+    if (rootChildren_.at(frame)) {
         manage(window);
     }
 }
@@ -85,8 +123,8 @@ void WindowRegistry::mapped(Window window) {
     // A client's own map inside a frame: the frame's map is the moment it is
     // managed, unless the frame is not a child of the root that is seen.
     const auto it = windows_.find(window);
-    if (it == windows_.end()) {
-        return;
+    if (it == windows_.end() || it->second.nestedIn != 0) {
+        return; // unknown, or its frame's answer tells
     }
     const auto frame = rootChildren_.find(it->second.frame);
     if (frame == rootChildren_.end() || frame->second) {
@@ -102,6 +140,9 @@ void WindowRegistry::unmapped(Window window) {
 
 void WindowRegistry::manage(Window window) {
     Entry& e = entry(window, false);
+    if (e.client) {
+        qCDebug(lcX11) << "window" << Qt::hex << window << "shown again: not new";
+    }
     if (!e.read && !e.reading) {
         e.reading = true;
         reads_.push_back({window, e.frame == 0 && rootChildren_.count(window) != 0});
@@ -111,6 +152,11 @@ void WindowRegistry::manage(Window window) {
 
 std::vector<WindowRegistry::Read> WindowRegistry::takeReads() {
     return std::exchange(reads_, {});
+}
+
+std::vector<std::pair<WindowRegistry::Window, WindowRegistry::Window>>
+WindowRegistry::takeFrameLookups() {
+    return std::exchange(lookups_, {});
 }
 
 std::vector<WindowRegistry::Window> WindowRegistry::takeShown() {
@@ -131,17 +177,23 @@ void WindowRegistry::factsRead(Window window, const std::optional<ClientFacts>& 
     e.read = true;
     e.client = facts;
     if (!facts) {
+        if (e.fresh) {
+            qCDebug(lcX11) << "window" << Qt::hex << window
+                           << "is nobody's client (gone, no owner, or a frame): not new";
+        }
         return;
     }
     join(window, *facts);
-    if (e.fresh) {
+    if (!e.fresh) {
+        qCDebug(lcX11) << "window" << Qt::hex << window
+                       << "existed before or is taken again by a manager: not new";
+    } else if (managerPid_ && facts->pid == *managerPid_) {
         e.fresh = false;
-        Window frame = 0;
-        if (rootChildren_.count(window) != 0) {
-            frame = window;
-        } else if (rootChildren_.count(e.frame) != 0) {
-            frame = e.frame;
-        }
+        qCDebug(lcX11) << "window" << Qt::hex << window << "is the window manager's own: not new";
+    } else {
+        e.fresh = false;
+        const Window frame = e.frame != 0 ? e.frame : rootChildren_.count(window) != 0 ? window : 0;
+        qCDebug(lcX11) << "window" << Qt::hex << window << "in frame" << frame << "is new";
         events_.push_back(
             {Event::Kind::WindowCreated, nullptr, facts->pid, window, e.instance, frame});
     }
@@ -248,6 +300,7 @@ void WindowRegistry::clear() {
     applications_.clear();
     order_.clear();
     reads_.clear();
+    lookups_.clear();
     shown_.clear();
 }
 

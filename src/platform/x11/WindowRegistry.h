@@ -61,9 +61,17 @@ public:
     // when the window is nobody's client.
     std::vector<Read> takeReads();
     void factsRead(Window window, const std::optional<ClientFacts>& facts);
+    // Clients reparented into a window that is not a child of the root, with
+    // that window; each answer goes to frameFound: the root's child that holds
+    // it (0 when none) and whether the client is mapped.
+    std::vector<std::pair<Window, Window>> takeFrameLookups();
+    void frameFound(Window window, Window parent, Window frame, bool mapped);
     // Windows that were shown since the last call (they may be docks).
     std::vector<Window> takeShown();
     std::vector<Event> takeEvents();
+
+    // The window manager's process: its panels and task bars are never new.
+    void setManagerPid(std::optional<Pid> pid) { managerPid_ = pid; }
 
     std::vector<RunningApplicationRef> applications() const;
     // True while the window reported with this instance lives.
@@ -75,7 +83,8 @@ private:
     struct Entry {
         std::uint64_t instance = 0;
         bool fresh = false;   // created since the start and not reported yet
-        Window frame = 0;     // the parent it was reparented into
+        Window frame = 0;     // the root's child that holds it
+        Window nestedIn = 0;  // its parent while the frame holding that is looked up
         bool reading = false; // facts asked for
         bool read = false;    // facts known
         std::optional<ClientFacts> client;
@@ -89,6 +98,7 @@ private:
 
     Entry& entry(Window window, bool fresh);
     void manage(Window window);
+    void attach(Window window, Window frame);
     void join(Window window, const ClientFacts& facts);
     void leave(Window window, const ClientFacts& facts);
     bool betterSource(const ClientFacts& candidate, const ClientFacts* current) const;
@@ -101,9 +111,11 @@ private:
     std::unordered_map<Pid, Application> applications_;
     std::vector<Pid> order_;
     std::vector<Read> reads_;
+    std::vector<std::pair<Window, Window>> lookups_;
     std::vector<Window> shown_;
     std::vector<Event> events_;
     std::uint64_t nextInstance_ = 1;
+    std::optional<Pid> managerPid_;
 };
 
 } // namespace tarnwick

@@ -55,6 +55,7 @@ void X11Workspace::detach() {
 void X11Workspace::detectWindowManager() {
     wmWindow_ = 0;
     wmAllowedActions_ = false;
+    registry_.setManagerPid(std::nullopt);
     const X11Connection::Atoms& a = x_.atoms();
     const auto check = x_.requestProperty(x_.root(), a.netSupportingWmCheck, 1);
     const auto rootCheck = x_.takeProperty(check);
@@ -72,6 +73,9 @@ void X11Workspace::detectWindowManager() {
     }
     wmWindow_ = *candidate;
     selectStructure(wmWindow_); // its end is the manager's
+    if (const auto manager = reader_.read({{wmWindow_, false}}).front()) {
+        registry_.setManagerPid(manager->pid);
+    }
     if (supportedList) {
         if (auto list = X11Properties::atoms(*supportedList)) {
             wmAllowedActions_ =
@@ -128,7 +132,46 @@ void X11Workspace::readTopLevels() {
     }
 }
 
+void X11Workspace::findFrames() {
+    const auto lookups = registry_.takeFrameLookups();
+    if (lookups.empty()) {
+        return;
+    }
+    // Asked after the client's events were selected: a map this misses is
+    // still to come as an event.
+    std::vector<xcb_get_window_attributes_cookie_t> states;
+    std::vector<xcb_window_t> at(lookups.size());
+    std::vector<xcb_window_t> frames(lookups.size(), 0);
+    for (std::size_t i = 0; i < lookups.size(); ++i) {
+        states.push_back(xcb_get_window_attributes(x_.xcb(), lookups[i].first));
+        at[i] = lookups[i].second;
+    }
+    // One batch per level of nesting; managers nest a client two or three deep.
+    for (int level = 0; level < 4; ++level) {
+        std::vector<std::pair<std::size_t, xcb_query_tree_cookie_t>> asked;
+        for (std::size_t i = 0; i < lookups.size(); ++i) {
+            if (at[i] != 0) {
+                asked.emplace_back(i, xcb_query_tree(x_.xcb(), at[i]));
+            }
+        }
+        for (auto& [i, cookie] : asked) {
+            auto tree = x_.reply<xcb_query_tree_reply_t>(xcb_query_tree_reply, cookie);
+            if (tree && tree->parent == x_.root()) {
+                frames[i] = at[i];
+            }
+            at[i] = tree && tree->parent != x_.root() ? tree->parent : 0;
+        }
+    }
+    for (std::size_t i = 0; i < lookups.size(); ++i) {
+        auto state =
+            x_.reply<xcb_get_window_attributes_reply_t>(xcb_get_window_attributes_reply, states[i]);
+        registry_.frameFound(lookups[i].first, lookups[i].second, frames[i],
+                             state && state->map_state != XCB_MAP_STATE_UNMAPPED);
+    }
+}
+
 void X11Workspace::readOwners() {
+    findFrames();
     const auto reads = registry_.takeReads();
     if (!reads.empty()) {
         std::vector<X11ClientReader::Request> requests;

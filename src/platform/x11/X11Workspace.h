@@ -55,6 +55,7 @@ private:
     void detectWindowManager();
     void selectStructure(xcb_window_t window);
     void readTopLevels();
+    void findFrames();
     void readOwners();
     void deliver(std::vector<WindowRegistry::Event> events);
     void post(std::function<void()> delivery);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 
 namespace tarnwick {
 namespace {
@@ -20,10 +21,17 @@ protected:
         return id == "org.example.Named" ? std::optional<std::string>("Named") : std::nullopt;
     }};
     std::map<Window, ClientFacts> owners;
+    std::map<Window, Window> holders; // an inner window -> the root's child that holds it
+    std::set<Window> mappedOnServer;
     std::vector<WindowRegistry::Event> events;
 
-    // Answers the reads (frames are nobody's) and takes the reports.
+    // Answers the lookups and the reads (frames are nobody's) and takes the reports.
     void settle() {
+        for (const auto& [client, parent] : registry.takeFrameLookups()) {
+            const auto it = holders.find(parent);
+            registry.frameFound(client, parent, it != holders.end() ? it->second : 0,
+                                mappedOnServer.count(client) != 0);
+        }
         for (const auto& read : registry.takeReads()) {
             const auto it = owners.find(read.window);
             registry.factsRead(read.window, it != owners.end()
@@ -129,6 +137,45 @@ TEST_F(WindowRegistryTest, HiddenAndShownWindowsAreNotNewAndTheirApplicationKeep
     EXPECT_EQ(registry.applications().size(), 2u);
 }
 
+TEST_F(WindowRegistryTest, AClientInANestedFrameIsNewOnceTakenEvenIfItsOwnMapWasMissed) {
+    // IceWM puts a client in an inner window of an override-redirect frame,
+    // whose events are not followed; the client's own map may come before its
+    // events were selected.
+    owners = {{10, owner(100, "org.example.Old")},
+              {20, owner(200, "org.example.Quick")},
+              {30, owner(300, "org.example.Slow")}};
+    holders = {{22, 21}, {32, 31}, {42, 41}};
+    registry.existingClient(10);
+    settle();
+    events.clear();
+    registry.created(20);
+    registry.reparented(20, 22, false);
+    mappedOnServer.insert(20);
+    settle();
+    ASSERT_EQ(created(), (std::vector<Window>{20}));
+    EXPECT_EQ(events.back().frame, 21u);
+
+    // A frame that is seen: its map is the moment, whatever the client's map.
+    events.clear();
+    registry.created(30);
+    registry.created(31);
+    registry.reparented(30, 32, false);
+    registry.mapped(30);
+    settle();
+    EXPECT_TRUE(created().empty());
+    registry.mapped(31);
+    settle();
+    EXPECT_EQ(created(), (std::vector<Window>{30}));
+
+    // A new manager puts the old client in its nested frame: not new.
+    events.clear();
+    registry.reparented(10, 42, false);
+    mappedOnServer.insert(10);
+    registry.mapped(10);
+    settle();
+    EXPECT_TRUE(events.empty());
+}
+
 TEST_F(WindowRegistryTest, AReusedIdIsANewWindowOfItsNewOwner) {
     owners = {{20, owner(200, "org.example.A")}};
     registry.created(20);
@@ -209,7 +256,7 @@ TEST_F(WindowRegistryTest, ApplicationsFollowTheirWindowsAndOrdinaryOnesNameThem
     EXPECT_TRUE(registry.applications().empty());
 }
 
-TEST_F(WindowRegistryTest, FramesAreNoClients) {
+TEST_F(WindowRegistryTest, FramesAndTheManagersOwnWindowsAreNoNewWindows) {
     // A root child that is shown and known as no frame is read as a possible
     // frame: only a window the manager has taken counts then.
     registry.rootChild(31, true);
@@ -222,6 +269,14 @@ TEST_F(WindowRegistryTest, FramesAreNoClients) {
     registry.mapped(31);
     EXPECT_TRUE(registry.takeReads().empty()); // read once
     EXPECT_EQ(registry.takeShown(), (std::vector<Window>{31, 31}));
+
+    // A manager started afterwards brings its task bar.
+    registry.setManagerPid(900);
+    owners[40] = owner(900, "IceWM");
+    registry.created(40);
+    registry.mapped(40);
+    settle();
+    EXPECT_TRUE(created().empty());
 }
 
 } // namespace
