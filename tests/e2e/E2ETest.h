@@ -19,6 +19,7 @@ struct Window {
     xcb_window_t id = 0;
     std::string wmClass;
     int requestX = 0, requestY = 0;
+    int requestHeight = 0; // 0 when the program chooses
     bool staticGravity = false;
     bool placedByManager = false; // no position asked for: its first frame is read
     // The outer frame where the window manager puts it at first, worked out from
