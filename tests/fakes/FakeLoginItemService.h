@@ -14,21 +14,13 @@ class FakeLoginItemService : public LoginItemService {
 public:
     LoginItemStatus currentStatus = LoginItemStatus::NotRegistered;
     std::optional<QString> failure;
-    int statusReads = 0;
-    int registerRequests = 0;
-    int unregisterRequests = 0;
     int openSettingsRequests = 0;
 
-    LoginItemStatus status() override {
-        ++statusReads;
-        return currentStatus;
-    }
+    LoginItemStatus status() override { return currentStatus; }
     bool registerMainApp(QString& error) override {
-        ++registerRequests;
         return answer(LoginItemStatus::Enabled, error);
     }
     bool unregisterMainApp(QString& error) override {
-        ++unregisterRequests;
         return answer(LoginItemStatus::NotRegistered, error);
     }
     void openSystemSettingsLoginItems() override { ++openSettingsRequests; }

@@ -45,19 +45,6 @@ int FakeAccessibility::windowCreated(Pid pid, const AXElementRef& window, FakeRu
     return delivered;
 }
 
-bool FakeAccessibility::isProcessTrusted() {
-    return trusted;
-}
-
-bool FakeAccessibility::isProcessTrustedWithPrompt() {
-    ++promptCount;
-    return trusted;
-}
-
-AXElementRef FakeAccessibility::createApplication(Pid pid) {
-    return std::make_shared<FakeElement>(pid);
-}
-
 AXError FakeAccessibility::observerCreate(Pid pid, AXObserverCallback callback,
                                           AXObserverRef& observer) {
     if (!trusted && refuseObserversWhileUntrusted) {
@@ -71,106 +58,45 @@ AXError FakeAccessibility::observerCreate(Pid pid, AXObserverCallback callback,
     created->callback = callback;
     created->source = std::make_shared<FakeSource>();
     observers_.push_back(created);
-    ++observersCreated;
     observer = created;
     return failObserverCreate.count(pid) != 0 ? kAXErrorCannotComplete : kAXErrorSuccess;
 }
 
 AXError FakeAccessibility::observerAddNotification(const AXObserverRef& observer,
-                                                   const AXElementRef& element,
+                                                   const AXElementRef& /*element*/,
                                                    const std::string& notification, void* refcon) {
-    auto fake = std::dynamic_pointer_cast<FakeObserver>(observer);
-    auto app = std::dynamic_pointer_cast<FakeElement>(element);
-    if (!fake || !app || failAddNotification.count(fake->pid) != 0) {
+    auto& fake = static_cast<FakeObserver&>(*observer);
+    if (failAddNotification.count(fake.pid) != 0) {
         return kAXErrorFailure;
     }
-    fake->notifications.emplace_back(notification, refcon);
+    fake.notifications.emplace_back(notification, refcon);
     return kAXErrorSuccess;
-}
-
-RunLoopSourceRef FakeAccessibility::observerGetRunLoopSource(const AXObserverRef& observer) {
-    auto fake = std::dynamic_pointer_cast<FakeObserver>(observer);
-    return fake ? fake->source : nullptr;
 }
 
 AXError FakeAccessibility::copyAttributeValue(const AXElementRef& element,
                                               const std::string& attribute,
                                               AXAttributeValue& value) {
     ++reads;
-    auto fake = std::dynamic_pointer_cast<FakeElement>(element);
-    if (!fake) {
-        return kAXErrorInvalidUIElement;
-    }
-    auto found = fake->attributes.find(attribute);
-    if (found != fake->attributes.end()) {
+    auto& fake = static_cast<FakeElement&>(*element);
+    auto found = fake.attributes.find(attribute);
+    if (found != fake.attributes.end()) {
         value = found->second;
     }
-    if (auto error = fake->readErrors.find(attribute); error != fake->readErrors.end()) {
+    if (auto error = fake.readErrors.find(attribute); error != fake.readErrors.end()) {
         return error->second;
     }
-    return found == fake->attributes.end() ? kAXErrorAttributeUnsupported : kAXErrorSuccess;
-}
-
-AXError FakeAccessibility::isAttributeSettable(const AXElementRef& element,
-                                               const std::string& attribute, bool& settable) {
-    auto fake = std::dynamic_pointer_cast<FakeElement>(element);
-    if (!fake) {
-        return kAXErrorInvalidUIElement;
-    }
-    settable = attribute == kAXPositionAttribute && fake->positionSettable;
-    return fake->settableError;
+    return found == fake.attributes.end() ? kAXErrorAttributeUnsupported : kAXErrorSuccess;
 }
 
 AXError FakeAccessibility::setAttributeValue(const AXElementRef& element,
                                              const std::string& attribute, const AXValue& value) {
-    ++writes;
-    auto fake = std::dynamic_pointer_cast<FakeElement>(element);
-    if (!fake) {
-        return kAXErrorInvalidUIElement;
+    auto& fake = static_cast<FakeElement&>(*element);
+    if (fake.writeError == kAXErrorSuccess && attribute == kAXPositionAttribute &&
+        value.type == AXValueType::CGPoint) {
+        fake.writtenPositions.push_back(std::get<Point>(value.payload));
+        fake.attributes[attribute] = value;
     }
-    if (fake->writeError != kAXErrorSuccess) {
-        return fake->writeError;
-    }
-    if (attribute == kAXPositionAttribute && value.type == AXValueType::CGPoint) {
-        const Point p = std::get<Point>(value.payload);
-        fake->writtenPositions.push_back(p);
-        fake->attributes[attribute] = value;
-    }
-    return kAXErrorSuccess;
-}
-
-AXError FakeAccessibility::getPid(const AXElementRef& element, Pid& pid) {
-    auto fake = std::dynamic_pointer_cast<FakeElement>(element);
-    if (!fake) {
-        return kAXErrorInvalidUIElement;
-    }
-    pid = fake->pid;
-    return fake->pidError;
-}
-
-void FakeAccessibility::whenAttributeApplied(const AXElementRef& /*element*/,
-                                             const std::string& /*attribute*/,
-                                             std::function<void(bool)> done) {
-    if (deferApplied) {
-        pendingApplied.push_back(std::move(done));
-    } else {
-        done(true);
-    }
-}
-
-std::optional<AXValue> FakeAccessibility::valueCreate(const Point& point) {
-    if (failValueCreate) {
-        return std::nullopt;
-    }
-    return AXValue::point(point);
-}
-
-void FakeRunLoop::addSource(const RunLoopSourceRef& source) {
-    sources.insert(source);
-}
-
-void FakeRunLoop::removeSource(const RunLoopSourceRef& source) {
-    sources.erase(source);
+    return fake.writeError;
 }
 
 RunningApplicationRef FakeWorkspace::launch(RunningApplication application) {
@@ -200,31 +126,9 @@ void FakeWorkspace::notify(WorkspaceNotification name, const RunningApplicationR
     }
 }
 
-int FakeWorkspace::handlerCount(WorkspaceNotification name) const {
-    return static_cast<int>(std::count_if(handlers_.begin(), handlers_.end(),
-                                          [name](const auto& h) { return h.first == name; }));
-}
-
-std::vector<RunningApplicationRef> FakeWorkspace::runningApplications() {
-    return applications;
-}
-
 WorkspaceToken FakeWorkspace::addObserver(WorkspaceNotification name, Handler handler) {
     handlers_.emplace_back(name, std::move(handler));
     return WorkspaceToken{nextToken_++};
-}
-
-bool FakeWorkspace::openURL(const std::string& url) {
-    openedURLs.push_back(url);
-    return true;
-}
-
-std::vector<Display> FakeDisplays::screens() {
-    return displays;
-}
-
-Point FakeDisplays::mouseLocation() {
-    return mouse;
 }
 
 void ManualScheduler::after(Duration delay, std::function<void()> work) {

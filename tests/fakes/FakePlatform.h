@@ -1,7 +1,7 @@
 #pragma once
 
 // An in-memory platform for tests: every engine port, with a manual clock
-// behind the scheduler and counters of the calls received.
+// behind the scheduler.
 
 #include "engine/WindowPlacementController.h"
 #include "engine/ports/Accessibility.h"
@@ -64,32 +64,46 @@ public:
     bool deferApplied = false;
     std::vector<std::function<void(bool)>> pendingApplied;
 
-    int observersCreated = 0;
     int observersAlive() const; // created observers still referenced by anyone
     int reads = 0;
-    int writes = 0;
 
     // Delivers a created-window notification through every observer of pid whose
     // run-loop source is added. Returns how many callbacks ran.
     int windowCreated(Pid pid, const AXElementRef& window, class FakeRunLoop& runLoop);
 
-    bool isProcessTrusted() override;
-    bool isProcessTrustedWithPrompt() override;
-    AXElementRef createApplication(Pid pid) override;
+    bool isProcessTrusted() override { return trusted; }
+    bool isProcessTrustedWithPrompt() override {
+        ++promptCount;
+        return trusted;
+    }
+    AXElementRef createApplication(Pid pid) override { return std::make_shared<FakeElement>(pid); }
     AXError observerCreate(Pid pid, AXObserverCallback callback, AXObserverRef& observer) override;
     AXError observerAddNotification(const AXObserverRef& observer, const AXElementRef& element,
                                     const std::string& notification, void* refcon) override;
-    RunLoopSourceRef observerGetRunLoopSource(const AXObserverRef& observer) override;
+    RunLoopSourceRef observerGetRunLoopSource(const AXObserverRef& observer) override {
+        return static_cast<FakeObserver&>(*observer).source;
+    }
     AXError copyAttributeValue(const AXElementRef& element, const std::string& attribute,
                                AXAttributeValue& value) override;
     AXError isAttributeSettable(const AXElementRef& element, const std::string& attribute,
-                                bool& settable) override;
+                                bool& settable) override {
+        auto& fake = static_cast<FakeElement&>(*element);
+        settable = attribute == kAXPositionAttribute && fake.positionSettable;
+        return fake.settableError;
+    }
     AXError setAttributeValue(const AXElementRef& element, const std::string& attribute,
                               const AXValue& value) override;
-    AXError getPid(const AXElementRef& element, Pid& pid) override;
-    void whenAttributeApplied(const AXElementRef& element, const std::string& attribute,
-                              std::function<void(bool)> done) override;
-    std::optional<AXValue> valueCreate(const Point& point) override;
+    AXError getPid(const AXElementRef& element, Pid& pid) override {
+        pid = static_cast<FakeElement&>(*element).pid;
+        return static_cast<FakeElement&>(*element).pidError;
+    }
+    void whenAttributeApplied(const AXElementRef&, const std::string&,
+                              std::function<void(bool)> done) override {
+        deferApplied ? pendingApplied.push_back(std::move(done)) : done(true);
+    }
+    std::optional<AXValue> valueCreate(const Point& point) override {
+        return failValueCreate ? std::nullopt : std::optional(AXValue::point(point));
+    }
 
 private:
     std::vector<std::weak_ptr<FakeObserver>> observers_;
@@ -98,8 +112,8 @@ private:
 class FakeRunLoop : public RunLoop {
 public:
     std::set<RunLoopSourceRef> sources;
-    void addSource(const RunLoopSourceRef& source) override;
-    void removeSource(const RunLoopSourceRef& source) override;
+    void addSource(const RunLoopSourceRef& source) override { sources.insert(source); }
+    void removeSource(const RunLoopSourceRef& source) override { sources.erase(source); }
 };
 
 class FakeWorkspace : public Workspace {
@@ -112,11 +126,13 @@ public:
     // Removes the application and notifies the termination handlers.
     void terminate(Pid pid);
     void notify(WorkspaceNotification name, const RunningApplicationRef& application);
-    int handlerCount(WorkspaceNotification name) const;
 
-    std::vector<RunningApplicationRef> runningApplications() override;
+    std::vector<RunningApplicationRef> runningApplications() override { return applications; }
     WorkspaceToken addObserver(WorkspaceNotification name, Handler handler) override;
-    bool openURL(const std::string& url) override;
+    bool openURL(const std::string& url) override {
+        openedURLs.push_back(url);
+        return true;
+    }
 
 private:
     std::vector<std::pair<WorkspaceNotification, Handler>> handlers_;
@@ -127,8 +143,8 @@ class FakeDisplays : public Displays {
 public:
     std::vector<Display> displays;
     Point mouse;
-    std::vector<Display> screens() override;
-    Point mouseLocation() override;
+    std::vector<Display> screens() override { return displays; }
+    Point mouseLocation() override { return mouse; }
 };
 
 // A scheduler driven by a manual clock: nothing runs until the test advances it.
@@ -141,7 +157,6 @@ public:
     void advance(Duration by);
     // Runs the jobs due now (those scheduled with zero delay), and any they add.
     void runPending() { advance(Duration(0)); }
-    double now() const { return now_; }
 
 private:
     struct Job {
