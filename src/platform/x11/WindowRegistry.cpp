@@ -141,7 +141,7 @@ void WindowRegistry::unmapped(Window window) {
 void WindowRegistry::manage(Window window) {
     Entry& e = entry(window, false);
     if (e.client) {
-        qCDebug(lcX11) << "window" << Qt::hex << window << "shown again: not new";
+        qCDebug(lcX11) << "window" << Qt::hex << window << "shown, already known: not new";
     }
     if (!e.read && !e.reading) {
         e.reading = true;
