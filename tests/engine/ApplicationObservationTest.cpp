@@ -102,10 +102,6 @@ TEST_F(ObservationTest, PermissionDecidesAttachingWhateverThePlatformAccepts) {
     controller->accessibilityPermissionChanged();
     EXPECT_EQ(liveSources(), 0);
     EXPECT_EQ(platform.accessibility.observersAlive(), 0);
-    controller->accessibilityPermissionChanged(); // nothing left to remove
-    platform.accessibility.trusted = true;
-    controller->accessibilityPermissionChanged();
-    EXPECT_TRUE(observed(1));
 }
 
 TEST_F(ObservationTest, TerminationDropsTheEntryAndAReusedPidStartsFresh) {

@@ -23,22 +23,20 @@ TEST(DisplaySnapshot, ConvertsDisplaysAndPointerIntoTopLeftSpace) {
     EXPECT_EQ(example.screens[1].visibleFrame, Rect(1920, -135, 2560, 1415));
     EXPECT_EQ(example.pointer, (Point{3000, 580}));
 
-    // The reference is the primary's full frame, also for displays above,
-    // below and to the left of it, and for the pointer.
+    // The reference is the primary's full frame, also for displays above and below it
+    // and for the pointer.
     platform.displays.displays = {
         {Rect(0, 0, 1000, 800), Rect(0, 0, 1000, 760), "P"},
         {Rect(0, 800, 1200, 900), Rect(0, 800, 1200, 900), "Above"},
-        {Rect(-1280, 0, 1280, 1024), Rect(-1280, 0, 1280, 1024), "Left"},
         {Rect(100, -1500, 1600, 1500), Rect(100, -1450, 1600, 1450), "Below"},
     };
     platform.displays.mouse = {700, -1000};
     const DisplaySnapshot stacked = DisplaySnapshot::take(platform.displays);
-    ASSERT_EQ(stacked.screens.size(), 4u);
+    ASSERT_EQ(stacked.screens.size(), 3u);
     EXPECT_EQ(stacked.screens[0].visibleFrame, Rect(0, 40, 1000, 760));
     EXPECT_EQ(stacked.screens[1].frame, Rect(0, -900, 1200, 900));
-    EXPECT_EQ(stacked.screens[2].frame, Rect(-1280, -224, 1280, 1024));
-    EXPECT_EQ(stacked.screens[3].frame, Rect(100, 800, 1600, 1500));
-    EXPECT_EQ(stacked.screens[3].visibleFrame, Rect(100, 800, 1600, 1450));
+    EXPECT_EQ(stacked.screens[2].frame, Rect(100, 800, 1600, 1500));
+    EXPECT_EQ(stacked.screens[2].visibleFrame, Rect(100, 800, 1600, 1450));
     EXPECT_EQ(stacked.pointer, (Point{700, 1800}));
 }
 

@@ -132,11 +132,14 @@ WorkspaceToken FakeWorkspace::addObserver(WorkspaceNotification name, Handler ha
 }
 
 void ManualScheduler::after(Duration delay, std::function<void()> work) {
-    jobs_.push_back({now_ + std::max(0.0, delay.count()), sequence_++, 0, std::move(work)});
+    jobs_.push_back({now_ + std::max(0.0, delay.count()), sequence_++, std::move(work)});
 }
 
 void ManualScheduler::every(Duration interval, std::function<void()> work) {
-    jobs_.push_back({now_ + interval.count(), sequence_++, interval.count(), std::move(work)});
+    after(interval, [this, interval, work] {
+        every(interval, work);
+        work();
+    });
 }
 
 void ManualScheduler::advance(Duration by) {
@@ -151,9 +154,6 @@ void ManualScheduler::advance(Duration by) {
         Job job = std::move(*next);
         jobs_.erase(next);
         now_ = std::max(now_, job.due);
-        if (job.interval > 0) {
-            jobs_.push_back({job.due + job.interval, sequence_++, job.interval, job.work});
-        }
         job.work();
     }
     now_ = until;

@@ -162,7 +162,6 @@ private:
     struct Job {
         double due;
         std::uint64_t sequence;
-        double interval; // 0 for one-shot
         std::function<void()> work;
     };
     std::vector<Job> jobs_;
