@@ -39,7 +39,6 @@ TEST_F(PreferencesTest, OnlyValuesOfTheRightJsonTypeAreRead) {
     EXPECT_EQ(preferences.boolValue("placementEnabled"), std::nullopt);
     EXPECT_EQ(preferences.boolValue("flag"), false);
     EXPECT_EQ(preferences.boolValue("count"), std::nullopt);
-    EXPECT_EQ(preferences.boolValue("missing"), std::nullopt);
     EXPECT_EQ(preferences.stringList("excludedBundleIdentifiers"), std::nullopt);
     EXPECT_EQ(preferences.stringList("list"), QStringList({"x", "y"}));
     EXPECT_EQ(preferences.stringList("text"), std::nullopt);

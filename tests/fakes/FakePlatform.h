@@ -197,12 +197,11 @@ struct FakePlatform {
     void useExampleDisplays();
 };
 
-// Keeps what the engine reports.
+// Keeps the failures the engine reports.
 class RecordingLog : public EngineLog {
 public:
-    std::vector<std::string> decisions;
     std::vector<std::string> failures;
-    void decision(const std::string& message) override { decisions.push_back(message); }
+    void decision(const std::string&) override {}
     void failure(const std::string& message) override { failures.push_back(message); }
 };
 
