@@ -18,10 +18,12 @@ TEST(AXHelpers, ReadsTypedValuesAndTurnsEveryFailureIntoAbsence) {
     // Values of the wrong kind, a type code that does not match the payload, no value.
     element->attributes["AXTitle"] = 42.0;
     element->attributes["AXValue"] = AXValue{AXValueType::CGSize, Point{1, 1}};
+    element->attributes["AXOrigin"] = AXValue{AXValueType::CGPoint, Size{1, 1}};
     EXPECT_FALSE(AXHelpers::size(ax, element, "AXPosition"));
     EXPECT_FALSE(AXHelpers::copyValue<std::string>(ax, element, "AXTitle"));
     EXPECT_FALSE(AXHelpers::copyValue<bool>(ax, element, "AXRole"));
     EXPECT_FALSE(AXHelpers::size(ax, element, "AXValue"));
+    EXPECT_FALSE(AXHelpers::size(ax, element, "AXOrigin"));
     EXPECT_FALSE(AXHelpers::point(ax, element, "AXModal"));
 
     // An error that comes with a value.

@@ -7,7 +7,9 @@
 
 using namespace tarnwick;
 using namespace tarnwick::fakes;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using Report = std::pair<std::string, std::string>;
 
@@ -23,7 +25,7 @@ protected:
         platform.workspace.applications.push_back(
             std::make_shared<const RunningApplication>(RunningApplication{
                 kEditor, ActivationPolicy::Regular, "com.example.editor", "Editor"}));
-        controller = WindowPlacementController::create(platform.ports());
+        controller = WindowPlacementController::create(platform.ports(), log);
         controller->onWindowMoved = [this](const std::string& app, const std::string& screen) {
             reports.emplace_back(app, screen);
         };
@@ -46,6 +48,7 @@ protected:
     }
 
     FakePlatform platform;
+    RecordingLog log;
     std::shared_ptr<WindowPlacementController> controller;
     std::vector<Report> reports;
 };
@@ -120,6 +123,7 @@ TEST_F(PlacementTest, LeavesAloneWhatIsNotAMovableStandardWindowOfAnIncludedAppl
         }
     }
     EXPECT_THAT(reports, IsEmpty());
+    EXPECT_THAT(log.failures, Contains(HasSubstr("-25200"))); // the settable flag's error
 }
 
 TEST_F(PlacementTest, MovesWindowsWhoseMinimizedOrFullScreenStateCannotBeRead) {
