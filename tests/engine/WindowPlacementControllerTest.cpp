@@ -53,14 +53,16 @@ protected:
     std::vector<Report> reports;
 };
 
-TEST_F(PlacementTest, MovesTheWorkedExampleAndReportsIt) {
+TEST_F(PlacementTest, MovesTheWorkedExamplesAndReportsThem) {
     EXPECT_EQ(movedTo(place()), (Point{2800, 272.5}));
+    EXPECT_EQ(movedTo(place({10, 25}, {2000, 1200})), (Point{2480, -135}));
     // Narrow and tall near the primary's edge: its centre is on the primary.
     const auto narrow = place({1700, 100}, {200, 800});
     ASSERT_TRUE(movedTo(narrow));
     EXPECT_DOUBLE_EQ(movedTo(narrow)->x, 1920 + 2360 * (1700.0 / 1720));
     EXPECT_DOUBLE_EQ(movedTo(narrow)->y, -135 + 615 * (75.0 / 185));
-    EXPECT_THAT(reports, ElementsAre(Report("Editor", "Second"), Report("Editor", "Second")));
+    EXPECT_THAT(reports, ElementsAre(Report("Editor", "Second"), Report("Editor", "Second"),
+                                     Report("Editor", "Second")));
 }
 
 TEST_F(PlacementTest, PlacesAcrossDisplaysStackedVertically) {
