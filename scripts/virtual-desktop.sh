@@ -186,6 +186,10 @@ cmd_start() {
   for n in "${candidates[@]}"; do
     # A given display may hold a dead server's lock; Xorg itself clears a stale one.
     [[ -n $fixed ]] || display_free "$n" || continue
+    # Xorg takes a killed server's lock for a live one while that is a zombie.
+    local holder
+    holder=$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null || true)
+    [[ $holder =~ ^[0-9]+$ ]] && ! alive "$holder" && rm -f "/tmp/.X$n-lock"
     dir=/tmp/tarnwick-vd-$n
     # The folder may go under a racer's feet: then this display is not ours.
     { mkdir -p "$dir/conf.d" && write_config "$dir/xorg.conf"; } 2>/dev/null || continue
