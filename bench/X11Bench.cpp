@@ -125,11 +125,9 @@ std::vector<Handling> parseTrace(const std::string& path) {
         // A wait: the program sends again only after the latest of its questions
         // was answered. Replies that xtrace logs between the requests of one
         // pipelined batch are no wait.
-        // The handling goes on as long as the program keeps talking: a check of
-        // the position request is part of it.
-        size_t end = i;
-        while (end + 1 < entries.size() && entries[end + 1].t - entries[end].t < 0.005)
-            ++end;
+        // The position request ends the handling: what follows at once is the
+        // next window's first reads, not part of this placement.
+        const size_t end = i;
         std::optional<size_t> question; // the latest request that has a reply
         bool counted = false;
         for (size_t k = start; k <= end; ++k) {
