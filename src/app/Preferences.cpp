@@ -1,5 +1,6 @@
 #include "app/Preferences.h"
 
+#include "app/ConfigHome.h"
 #include "app/L10n.h"
 #include "app/RegularFile.h"
 
@@ -57,12 +58,7 @@ bool Preferences::readAgain() {
 }
 
 QString Preferences::defaultPath() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory rules ignore relative paths.
-    if (base.isEmpty() || QDir::isRelativePath(base)) {
-        base = QDir::homePath() + QStringLiteral("/.config");
-    }
-    return base + QStringLiteral("/tarnwick/defaults.json");
+    return configHome() + QStringLiteral("/tarnwick/defaults.json");
 }
 
 std::optional<bool> Preferences::boolValue(const QString& key) const {

@@ -1,5 +1,6 @@
 #include "platform/linux/XdgAutostartLoginItem.h"
 
+#include "app/ConfigHome.h"
 #include "app/L10n.h"
 #include "platform/linux/DesktopEntry.h"
 
@@ -69,12 +70,7 @@ XdgAutostartLoginItem::XdgAutostartLoginItem(QString appId, QByteArray executabl
       autostartFolder_(std::move(autostartFolder)) {}
 
 QString XdgAutostartLoginItem::defaultAutostartFolder() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory rules ignore relative paths.
-    if (base.isEmpty() || QDir::isRelativePath(base)) {
-        base = QDir::homePath() + QStringLiteral("/.config");
-    }
-    return base + QStringLiteral("/autostart");
+    return configHome() + QStringLiteral("/autostart");
 }
 
 QByteArray XdgAutostartLoginItem::runningExecutable() {
