@@ -155,8 +155,6 @@ public:
 
     // Moves the clock forward, running every job that falls due, in due order.
     void advance(Duration by);
-    // Runs the jobs due now (those scheduled with zero delay), and any they add.
-    void runPending() { advance(Duration(0)); }
 
 private:
     struct Job {
