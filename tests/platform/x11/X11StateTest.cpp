@@ -168,9 +168,3 @@ TEST_F(X11DisplaysOnXvfb, VisibleFrameLessStrutsAndUnexplainedWorkAreaPointerInG
 
 } // namespace
 } // namespace tarnwick
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
