@@ -2,7 +2,6 @@
 
 #include "app/Logging.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace tarnwick {
@@ -52,7 +51,9 @@ void WindowRegistry::destroyed(Window window) {
         }
     }
     if (it->second.client) {
-        leave(window, *it->second.client);
+        if (auto ended = applications_.leave(window, it->second.client->pid)) {
+            events_.push_back({Event::Kind::Terminated, std::move(ended)});
+        }
     } else if (it->second.fresh && it->second.reading) {
         qCDebug(lcX11) << "window" << Qt::hex << window << "ended before its owner was read";
     }
@@ -183,7 +184,10 @@ void WindowRegistry::factsRead(Window window, const std::optional<ClientFacts>& 
         }
         return;
     }
-    join(window, *facts);
+    // A launch goes first, so that the new window finds its observer.
+    if (auto launched = applications_.join(window, *facts)) {
+        events_.push_back({Event::Kind::Launched, std::move(launched)});
+    }
     if (!e.fresh) {
         qCDebug(lcX11) << "window" << Qt::hex << window
                        << "existed before or is taken again by a manager: not new";
@@ -199,106 +203,18 @@ void WindowRegistry::factsRead(Window window, const std::optional<ClientFacts>& 
     }
 }
 
-void WindowRegistry::join(Window window, const ClientFacts& facts) {
-    auto [it, isNew] = applications_.try_emplace(facts.pid);
-    Application& app = it->second;
-    const bool wasRegular = app.regular > 0;
-    app.windows.insert(window);
-    app.regular += facts.regular ? 1 : 0;
-    const Entry* source = app.source != 0 ? &windows_.at(app.source) : nullptr;
-    if (betterSource(facts, source != nullptr ? &*source->client : nullptr)) {
-        app.source = window;
-        snapshot(facts.pid, app);
-    } else if (wasRegular != (app.regular > 0)) {
-        snapshot(facts.pid, app);
-    }
-    if (isNew) {
-        order_.push_back(facts.pid);
-    }
-    // A launch goes first, so that the new window finds its observer.
-    if (isNew || (!wasRegular && app.regular > 0)) {
-        events_.push_back({Event::Kind::Launched, app.snapshot});
-    }
-}
-
-void WindowRegistry::leave(Window window, const ClientFacts& facts) {
-    const auto it = applications_.find(facts.pid);
-    if (it == applications_.end() || it->second.windows.erase(window) == 0) {
-        return;
-    }
-    Application& app = it->second;
-    if (app.windows.empty()) {
-        events_.push_back({Event::Kind::Terminated, app.snapshot});
-        std::erase(order_, facts.pid);
-        applications_.erase(it);
-        return;
-    }
-    const bool wasRegular = app.regular > 0;
-    app.regular -= facts.regular ? 1 : 0;
-    if (app.source == window) {
-        app.source = 0;
-        for (Window w : app.windows) {
-            const ClientFacts& candidate = *windows_.at(w).client;
-            if (betterSource(candidate,
-                             app.source != 0 ? &*windows_.at(app.source).client : nullptr)) {
-                app.source = w;
-            }
-        }
-        snapshot(facts.pid, app);
-    } else if (wasRegular != (app.regular > 0)) {
-        snapshot(facts.pid, app);
-    }
-}
-
-// The application is named after its ordinary windows where it has some.
-bool WindowRegistry::betterSource(const ClientFacts& candidate, const ClientFacts* current) const {
-    return current == nullptr || (candidate.regular && !current->regular) ||
-           (!current->applicationId && candidate.applicationId &&
-            candidate.regular == current->regular);
-}
-
-void WindowRegistry::snapshot(Pid pid, Application& app) {
-    auto s = std::make_shared<RunningApplication>();
-    s->processIdentifier = pid;
-    s->activationPolicy = app.regular > 0 ? ActivationPolicy::Regular : ActivationPolicy::Accessory;
-    if (app.source != 0) {
-        const ClientFacts& source = *windows_.at(app.source).client;
-        s->bundleIdentifier = source.applicationId;
-        std::optional<std::string> name;
-        if (nameFor_ && source.applicationId) {
-            name = nameFor_(*source.applicationId);
-        }
-        if (nameFor_ && !name && source.className) {
-            name = nameFor_(*source.className);
-        }
-        s->localizedName = name ? name : source.className;
-    }
-    app.snapshot = std::move(s);
-}
-
-std::vector<RunningApplicationRef> WindowRegistry::applications() const {
-    std::vector<RunningApplicationRef> list;
-    list.reserve(order_.size());
-    for (Pid pid : order_) {
-        list.push_back(applications_.at(pid).snapshot);
-    }
-    return list;
-}
-
 bool WindowRegistry::isCurrent(Window window, std::uint64_t instance) const {
     const auto it = windows_.find(window);
     return it != windows_.end() && it->second.instance == instance;
 }
 
 void WindowRegistry::clear() {
-    for (Pid pid : order_) {
-        events_.push_back({Event::Kind::Terminated, applications_.at(pid).snapshot});
+    for (auto& ended : applications_.clear()) {
+        events_.push_back({Event::Kind::Terminated, std::move(ended)});
     }
     windows_.clear();
     rootChildren_.clear();
     frames_.clear();
-    applications_.clear();
-    order_.clear();
     reads_.clear();
     lookups_.clear();
     shown_.clear();

@@ -1,24 +1,15 @@
 #pragma once
 
-#include "engine/ports/Workspace.h"
+#include "platform/x11/ApplicationList.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace tarnwick {
-
-// What a client window says about its owner, read once per window.
-struct ClientFacts {
-    Pid pid = 0;
-    bool regular = false; // an ordinary window, shown in the taskbar
-    std::optional<std::string> applicationId;
-    std::optional<std::string> className;
-};
 
 // Turns the life of the top-level windows into "application launched",
 // "application terminated" and "window created". A window is new only when it
@@ -29,9 +20,8 @@ struct ClientFacts {
 class WindowRegistry {
 public:
     using Window = std::uint32_t;
-    using NameLookup = std::function<std::optional<std::string>(const std::string& id)>;
-
-    explicit WindowRegistry(NameLookup nameFor) : nameFor_(std::move(nameFor)) {}
+    explicit WindowRegistry(ApplicationList::NameLookup nameFor)
+        : applications_(std::move(nameFor)) {}
 
     struct Event {
         enum class Kind { Launched, Terminated, WindowCreated } kind;
@@ -73,7 +63,7 @@ public:
     // The window manager's process: its panels and task bars are never new.
     void setManagerPid(std::optional<Pid> pid) { managerPid_ = pid; }
 
-    std::vector<RunningApplicationRef> applications() const;
+    std::vector<RunningApplicationRef> applications() const { return applications_.applications(); }
     // True while the window reported with this instance lives.
     bool isCurrent(Window window, std::uint64_t instance) const;
     // Forgets everything; every application terminates.
@@ -89,27 +79,14 @@ private:
         bool read = false;    // facts known
         std::optional<ClientFacts> client;
     };
-    struct Application {
-        std::unordered_set<Window> windows;
-        std::size_t regular = 0;
-        Window source = 0; // the window that names the application
-        RunningApplicationRef snapshot;
-    };
-
     Entry& entry(Window window, bool fresh);
     void manage(Window window);
     void attach(Window window, Window frame);
-    void join(Window window, const ClientFacts& facts);
-    void leave(Window window, const ClientFacts& facts);
-    bool betterSource(const ClientFacts& candidate, const ClientFacts* current) const;
-    void snapshot(Pid pid, Application& app);
 
-    NameLookup nameFor_;
     std::unordered_map<Window, Entry> windows_;
     std::unordered_map<Window, bool> rootChildren_; // mapped or not
     std::unordered_map<Window, Window> frames_;     // frame -> client
-    std::unordered_map<Pid, Application> applications_;
-    std::vector<Pid> order_;
+    ApplicationList applications_;
     std::vector<Read> reads_;
     std::vector<std::pair<Window, Window>> lookups_;
     std::vector<Window> shown_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/WindowRegistry.h"
+#include "platform/x11/ApplicationList.h"
 #include "platform/x11/X11Connection.h"
 
 #include <optional>
