@@ -36,7 +36,7 @@ X11Accessibility::X11Accessibility(X11Connection& connection, X11Workspace& work
     : QObject(parent), x_(connection), workspace_(workspace), displays_(displays),
       runLoop_(runLoop), trustTest_(std::move(trustTest)), trustPrompt_(std::move(trustPrompt)),
       reader_(connection, displays,
-              [&workspace] { return workspace.windowManagerPublishesAllowedActions(); }) {}
+              [&workspace] { return workspace.windowManager().publishesAllowedActions(); }) {}
 
 bool X11Accessibility::isProcessTrusted() {
     return trustTest_ && trustTest_();
@@ -236,7 +236,7 @@ void X11Accessibility::sendMove(xcb_window_t window, std::int32_t x, std::int32_
                                 const WindowFacts& f) {
     xcb_connection_t* c = x_.xcb();
     const X11Connection::Atoms& a = x_.atoms();
-    if (!workspace_.hasWindowManager()) {
+    if (!workspace_.windowManager().running()) {
         const std::uint32_t values[] = {static_cast<std::uint32_t>(x),
                                         static_cast<std::uint32_t>(y)};
         xcb_configure_window(c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);

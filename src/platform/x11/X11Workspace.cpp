@@ -2,7 +2,6 @@
 
 #include <QProcess>
 #include <QUrl>
-#include <algorithm>
 
 namespace tarnwick {
 
@@ -34,7 +33,7 @@ void X11Workspace::attach() {
     if (x_.xcb() == nullptr) {
         return;
     }
-    detectWindowManager();
+    registry_.setManagerPid(manager_.detect());
     // Selected before the windows are read, so that none is created unseen.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(x_.xcb(), x_.root(), XCB_CW_EVENT_MASK, &mask);
@@ -47,41 +46,7 @@ void X11Workspace::attach() {
 void X11Workspace::detach() {
     registry_.clear();
     deliver(registry_.takeEvents());
-    wmWindow_ = 0;
-    wmAllowedActions_ = false;
-    wmDirty_ = false;
-}
-
-void X11Workspace::detectWindowManager() {
-    wmWindow_ = 0;
-    wmAllowedActions_ = false;
-    registry_.setManagerPid(std::nullopt);
-    const X11Connection::Atoms& a = x_.atoms();
-    const auto check = x_.requestProperty(x_.root(), a.netSupportingWmCheck, 1);
-    const auto rootCheck = x_.takeProperty(check);
-    const auto candidate = rootCheck ? X11Properties::window(*rootCheck) : std::nullopt;
-    if (!candidate) {
-        return;
-    }
-    // The check window names itself when the manager that set it still runs.
-    const auto own = x_.requestProperty(*candidate, a.netSupportingWmCheck, 1);
-    const auto supported = x_.requestProperty(x_.root(), a.netSupported, 1024);
-    const auto ownCheck = x_.takeProperty(own);
-    const auto supportedList = x_.takeProperty(supported);
-    if (!ownCheck || X11Properties::window(*ownCheck) != candidate) {
-        return;
-    }
-    wmWindow_ = *candidate;
-    selectStructure(wmWindow_); // its end is the manager's
-    if (const auto manager = reader_.read({{wmWindow_, false}}).front()) {
-        registry_.setManagerPid(manager->pid);
-    }
-    if (supportedList) {
-        if (auto list = X11Properties::atoms(*supportedList)) {
-            wmAllowedActions_ =
-                std::find(list->begin(), list->end(), a.netWmAllowedActions) != list->end();
-        }
-    }
+    manager_.clear();
 }
 
 void X11Workspace::selectStructure(xcb_window_t window) {
@@ -121,7 +86,7 @@ void X11Workspace::readTopLevels() {
             clients.push_back(children[i]);
         }
     }
-    if (hasWindowManager() && listProperty) {
+    if (manager_.running() && listProperty) {
         if (auto list = X11Properties::windows(*listProperty)) {
             clients.insert(clients.end(), list->begin(), list->end());
         }
@@ -177,7 +142,7 @@ void X11Workspace::readOwners() {
         std::vector<X11ClientReader::Request> requests;
         requests.reserve(reads.size());
         for (const auto& r : reads) {
-            requests.push_back({r.window, r.rootLevel && hasWindowManager()});
+            requests.push_back({r.window, r.rootLevel && manager_.running()});
         }
         const auto facts = reader_.read(requests);
         for (std::size_t i = 0; i < reads.size(); ++i) {
@@ -192,6 +157,7 @@ void X11Workspace::readOwners() {
 }
 
 void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
+    manager_.handleEvent(event);
     switch (event.response_type & 0x7F) {
     case XCB_CREATE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_create_notify_event_t&>(event);
@@ -201,14 +167,9 @@ void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
         }
         break;
     }
-    case XCB_DESTROY_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-        registry_.destroyed(e.window);
-        if (e.window != 0 && e.window == wmWindow_) {
-            wmDirty_ = true;
-        }
+    case XCB_DESTROY_NOTIFY:
+        registry_.destroyed(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
         break;
-    }
     case XCB_REPARENT_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
         if (e.override_redirect != 0) {
@@ -231,15 +192,6 @@ void X11Workspace::handleEvent(const xcb_generic_event_t& event) {
     case XCB_UNMAP_NOTIFY:
         registry_.unmapped(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
         break;
-    case XCB_PROPERTY_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        const X11Connection::Atoms& a = x_.atoms();
-        if (e.window == x_.root() &&
-            (e.atom == a.netSupportingWmCheck || e.atom == a.netSupported)) {
-            wmDirty_ = true;
-        }
-        break;
-    }
     default:
         break;
     }
@@ -249,10 +201,9 @@ void X11Workspace::eventsProcessed() {
     if (x_.xcb() == nullptr) {
         return;
     }
-    if (wmDirty_) {
+    if (manager_.takeChange()) {
         // A manager that comes or goes changes no window's identity.
-        wmDirty_ = false;
-        detectWindowManager();
+        registry_.setManagerPid(manager_.detect());
     }
     readOwners();
     deliver(registry_.takeEvents());

@@ -5,6 +5,7 @@
 #include "platform/x11/WindowRegistry.h"
 #include "platform/x11/X11ClientReader.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11WindowManager.h"
 
 #include <QObject>
 #include <deque>
@@ -47,12 +48,9 @@ public:
     void handleEvent(const xcb_generic_event_t& event);
     void eventsProcessed();
 
-    bool hasWindowManager() const { return wmWindow_ != 0; }
-    // True when the window manager lists _NET_WM_ALLOWED_ACTIONS as supported.
-    bool windowManagerPublishesAllowedActions() const { return wmAllowedActions_; }
+    const X11WindowManager& windowManager() const { return manager_; }
 
 private:
-    void detectWindowManager();
     void selectStructure(xcb_window_t window);
     void readTopLevels();
     void findFrames();
@@ -64,13 +62,11 @@ private:
 
     X11Connection& x_;
     X11ClientReader reader_;
+    X11WindowManager manager_{x_, reader_};
     WindowRegistry registry_;
     std::vector<std::pair<WorkspaceNotification, Handler>> handlers_;
     std::uint64_t nextToken_ = 1;
 
-    xcb_window_t wmWindow_ = 0;
-    bool wmAllowedActions_ = false;
-    bool wmDirty_ = false;
     std::deque<std::function<void()>> pending_;
     bool flushPosted_ = false;
 };
