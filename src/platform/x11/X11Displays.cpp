@@ -1,17 +1,12 @@
 #include "platform/x11/X11Displays.h"
 
 #include "app/Logging.h"
-#include "platform/x11/Edid.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace tarnwick {
-
-namespace {
-constexpr std::uint32_t kMaxEdidLongs = 8192; // 32 KiB, beyond any real EDID
-} // namespace
 
 void X11Displays::attach() {
     names_.clear();
@@ -189,7 +184,7 @@ std::vector<Display> X11Displays::screens() {
     }
     if (!snap.displays) {
         MonitorList& list = *snap.list;
-        nameMonitors(list);
+        names_.name(list.monitors, list.firstOutput, list.nameAtom);
         std::vector<X11Properties::Strut> dockStruts =
             docks_.struts(list.rootWidth, list.rootHeight);
         if (list.workArea) {
@@ -214,86 +209,6 @@ std::vector<Display> X11Displays::screens() {
         snap.displays = std::move(displays);
     }
     return *snap.displays;
-}
-
-void X11Displays::nameMonitors(MonitorList& list) {
-    xcb_connection_t* c = x_.xcb();
-    if (c == nullptr) {
-        return;
-    }
-    const X11Connection::Atoms& a = x_.atoms();
-    struct NameCookies {
-        bool cached = false;
-        xcb_get_atom_name_cookie_t atom{};
-        bool hasAtom = false;
-        xcb_randr_get_output_property_cookie_t edid[3]{};
-        int edidCount = 0;
-    };
-    std::vector<NameCookies> names(list.monitors.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (list.firstOutput[i] == 0 && list.nameAtom[i] == 0) {
-            continue; // Xinerama heads and the bare screen carry their names already
-        }
-        names[i].cached = names_.count({list.firstOutput[i], list.nameAtom[i]}) != 0;
-        if (names[i].cached) {
-            continue;
-        }
-        if (list.nameAtom[i] != 0) {
-            names[i].atom = xcb_get_atom_name(c, list.nameAtom[i]);
-            names[i].hasAtom = true;
-        }
-        if (list.firstOutput[i] != 0) {
-            for (xcb_atom_t edidAtom : {a.edid, a.edidData, a.edidDdc}) {
-                if (edidAtom != 0) {
-                    names[i].edid[names[i].edidCount++] = xcb_randr_get_output_property(
-                        c, list.firstOutput[i], edidAtom, XCB_ATOM_ANY, 0, kMaxEdidLongs, 0, 0);
-                }
-            }
-        }
-    }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        Monitor& m = list.monitors[i];
-        const std::pair key{list.firstOutput[i], list.nameAtom[i]};
-        if (names[i].cached) {
-            m.name = names_[key];
-        } else if (names[i].hasAtom || names[i].edidCount > 0) {
-            m.name = readName(names[i].edid, names[i].edidCount,
-                              names[i].hasAtom ? &names[i].atom : nullptr);
-            names_[key] = m.name;
-        }
-        if (m.name.empty()) {
-            m.name = "Monitor " + std::to_string(i + 1);
-        }
-    }
-}
-
-std::string X11Displays::readName(const xcb_randr_get_output_property_cookie_t* edid, int edidCount,
-                                  const xcb_get_atom_name_cookie_t* atom) {
-    std::optional<std::string> edidName;
-    for (int k = 0; k < edidCount; ++k) {
-        auto r = x_.reply<xcb_randr_get_output_property_reply_t>(
-            xcb_randr_get_output_property_reply, edid[k]);
-        if (edidName || !r || r->type != X11Properties::kAtomInteger || r->format != 8 ||
-            r->bytes_after != 0) {
-            continue;
-        }
-        const int length = xcb_randr_get_output_property_data_length(r.get());
-        const std::uint8_t* data = xcb_randr_get_output_property_data(r.get());
-        edidName = Edid::monitorName({data, static_cast<std::size_t>(std::max(length, 0))});
-    }
-    std::optional<std::string> atomName;
-    if (atom != nullptr) {
-        if (auto r = x_.reply<xcb_get_atom_name_reply_t>(xcb_get_atom_name_reply, *atom)) {
-            const auto* bytes =
-                reinterpret_cast<const std::uint8_t*>(xcb_get_atom_name_name(r.get()));
-            atomName = X11Properties::latin1ToUtf8(
-                {bytes, static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get()))});
-        }
-    }
-    if (edidName) {
-        return *edidName; // printable ASCII, already canonical
-    }
-    return atomName.value_or(std::string());
 }
 
 Point X11Displays::mouseLocation() {

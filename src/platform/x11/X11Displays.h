@@ -2,11 +2,11 @@
 
 #include "engine/ports/Displays.h"
 #include "platform/x11/DockStruts.h"
+#include "platform/x11/MonitorNames.h"
 #include "platform/x11/ScreenLayout.h"
 #include "platform/x11/X11Connection.h"
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 #include <xcb/randr.h>
@@ -16,10 +16,10 @@ namespace tarnwick {
 
 // The display list from RandR 1.5 monitors, else Xinerama heads, else the root
 // window, with visible frames from the dock windows' struts and the work area.
-// Monitor names are read once and kept until RandR reports a change.
 class X11Displays : public Displays {
 public:
-    explicit X11Displays(X11Connection& connection) : x_(connection), docks_(connection) {}
+    explicit X11Displays(X11Connection& connection)
+        : x_(connection), names_(connection), docks_(connection) {}
 
     // Asks for RandR's change events on a new connection.
     void attach();
@@ -67,13 +67,9 @@ private:
     };
     Snapshot& snapshot();
     std::optional<MonitorList> collectMonitors(const MonitorRequest& request);
-    void nameMonitors(MonitorList& list);
-    std::string readName(const xcb_randr_get_output_property_cookie_t* edid, int edidCount,
-                         const xcb_get_atom_name_cookie_t* atom);
 
     X11Connection& x_;
-    // Names by (first output, RandR name atom); emptied by any RandR event.
-    std::map<std::pair<xcb_randr_output_t, xcb_atom_t>, std::string> names_;
+    MonitorNames names_; // emptied by any RandR event
     DockStruts docks_;
     Snapshot snapshot_;
     std::uint64_t snapshotTurn_ = 0;
