@@ -13,6 +13,7 @@
 // window retitles ten times a second. Every client stays open to the end, so
 // that no window id comes back.
 
+#include "FrameWatch.h"
 #include "Placement.h"
 #include "Process.h"
 #include "VirtualDesktop.h"
@@ -229,6 +230,12 @@ public:
     struct Opened {
         std::vector<uint32_t> ids;
         std::vector<double> placed;
+        struct Placed {
+            uint32_t id;
+            long long mappedUs;
+            int frameX, frameY;
+        };
+        std::vector<Placed> details;
     };
     Opened open(const std::string& cls, int count, int x, int y, int w, int h,
                 Clock::duration timeout = 30s) {
@@ -261,6 +268,8 @@ public:
                        mapped.contains(id) && std::abs(cx - extents_[0] - target->first) <= 1 &&
                        std::abs(cy - extents_[2] - target->second) <= 1) {
                 placed.push_back(double(us) / 1000 - mapped[id]);
+                result.details.push_back({id, static_cast<long long>(mapped[id] * 1000),
+                                          cx - int(extents_[0]), cy - int(extents_[2])});
                 mapped.erase(id); // counted once
             }
         }
@@ -433,6 +442,7 @@ int main(int argc, char** argv) {
         std::printf("the program did not start\n");
         return 1;
     }
+    FrameWatch watch(desktop.display());
     std::printf("\none window, untraced, from its map to its frame observed at its place, with "
                 "other windows open:\n");
     int open = 3; // the probe, the dock and the one measured
@@ -441,15 +451,33 @@ int main(int argc, char** argv) {
             b.openCrowd(crowd - open);
             open = crowd;
         }
-        std::vector<double> times;
+        std::vector<double> times, taking, placing, moving;
         for (int i = 0; i < options.singles; ++i) {
-            auto placed =
-                b.open("BenchAmong" + std::to_string(crowd), 1, 300, 300, 400, 300).placed;
-            times.insert(times.end(), placed.begin(), placed.end());
+            auto opened = b.open("BenchAmong" + std::to_string(crowd), 1, 300, 300, 400, 300);
+            times.insert(times.end(), opened.placed.begin(), opened.placed.end());
+            for (const auto& d : opened.details) {
+                const auto frame = watch.frameOf(d.id);
+                const auto mappedAt = frame ? watch.mappedAt(*frame) : std::nullopt;
+                const auto movedAt =
+                    mappedAt ? watch.movedAt(*frame, d.frameX, d.frameY, *mappedAt) : std::nullopt;
+                if (movedAt) {
+                    taking.push_back(double(*mappedAt - d.mappedUs) / 1000);
+                    placing.push_back(double(*movedAt - *mappedAt) / 1000);
+                }
+                // The same move asked by a pager, straight to the manager.
+                if (auto ms = watch.managerMoveMs(d.id, d.frameX + 10, d.frameY))
+                    moving.push_back(*ms);
+            }
         }
         open += options.singles;
         std::printf("  %4d open: %zu of %d placed, median %.1f ms, max %.1f ms\n", crowd,
                     times.size(), options.singles, median(times), percentile(times, 1));
+        std::printf("             the window manager's share: client mapped to frame mapped "
+                    "%.1f ms; a move asked of it alone %.1f ms\n",
+                    median(taking), median(moving));
+        std::printf("             frame mapped to frame at its place %.1f ms: the 80 ms wait, "
+                    "the program's requests and the manager's move\n",
+                    median(placing));
     };
     among(1);
     among(100);
