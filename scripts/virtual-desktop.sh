@@ -188,7 +188,7 @@ cmd_start() {
     [[ -n $fixed ]] || display_free "$n" || continue
     # Xorg takes a killed server's lock for a live one while that is a zombie.
     local holder
-    holder=$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null || true)
+    holder=$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock" || true)
     [[ $holder =~ ^[0-9]+$ ]] && ! alive "$holder" && rm -f "/tmp/.X$n-lock"
     dir=/tmp/tarnwick-vd-$n
     # The folder may go under a racer's feet: then this display is not ours.
