@@ -12,6 +12,7 @@
 #include "engine/ports/Scheduler.h"
 #include "engine/ports/Workspace.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,7 +41,16 @@ public:
 using FakeElementRef = std::shared_ptr<FakeElement>;
 
 // A standard, movable window of process pid with the given frame.
-FakeElementRef makeStandardWindow(Pid pid, Point position, Size size);
+inline FakeElementRef makeStandardWindow(Pid pid, Point position, Size size) {
+    auto window = std::make_shared<FakeElement>(pid);
+    window->attributes[kAXRoleAttribute] = std::string(kAXWindowRole);
+    window->attributes[kAXSubroleAttribute] = std::string(kAXStandardWindowSubrole);
+    window->attributes[kAXMinimizedAttribute] = false;
+    window->attributes[kAXFullScreenAttribute] = false;
+    window->attributes[kAXPositionAttribute] = AXValue::point(position);
+    window->attributes[kAXSizeAttribute] = AXValue::size(size);
+    return window;
+}
 
 class FakeObserver : public AXObserver {
 public:
@@ -64,12 +74,35 @@ public:
     bool deferApplied = false;
     std::vector<std::function<void(bool)>> pendingApplied;
 
-    int observersAlive() const; // created observers still referenced by anyone
     int reads = 0;
 
+    // Created observers still referenced by anyone.
+    int observersAlive() const {
+        return static_cast<int>(std::count_if(observers_.begin(), observers_.end(),
+                                              [](const auto& o) { return !o.expired(); }));
+    }
     // Delivers a created-window notification through every observer of pid whose
-    // run-loop source is added. Returns how many callbacks ran.
-    int windowCreated(Pid pid, const AXElementRef& window, class FakeRunLoop& runLoop);
+    // run-loop source is in sources. Returns how many callbacks ran.
+    int windowCreated(Pid pid, const AXElementRef& window,
+                      const std::set<RunLoopSourceRef>& sources) {
+        std::vector<std::shared_ptr<FakeObserver>> targets;
+        for (const auto& weak : observers_) {
+            auto observer = weak.lock();
+            if (observer && observer->pid == pid && sources.count(observer->source) != 0) {
+                targets.push_back(observer);
+            }
+        }
+        int delivered = 0;
+        for (const auto& observer : targets) {
+            for (const auto& [name, refcon] : observer->notifications) {
+                if (name == kAXWindowCreatedNotification) {
+                    observer->callback(observer, window, name, refcon);
+                    ++delivered;
+                }
+            }
+        }
+        return delivered;
+    }
 
     bool isProcessTrusted() override { return trusted; }
     bool isProcessTrustedWithPrompt() override {
@@ -77,14 +110,46 @@ public:
         return trusted;
     }
     AXElementRef createApplication(Pid pid) override { return std::make_shared<FakeElement>(pid); }
-    AXError observerCreate(Pid pid, AXObserverCallback callback, AXObserverRef& observer) override;
-    AXError observerAddNotification(const AXObserverRef& observer, const AXElementRef& element,
-                                    const std::string& notification, void* refcon) override;
+    AXError observerCreate(Pid pid, AXObserverCallback callback, AXObserverRef& observer) override {
+        if (!trusted && refuseObserversWhileUntrusted) {
+            return kAXErrorAPIDisabled;
+        }
+        if (nullObserver.count(pid) != 0) {
+            return kAXErrorSuccess;
+        }
+        auto created = std::make_shared<FakeObserver>();
+        created->pid = pid;
+        created->callback = callback;
+        created->source = std::make_shared<RunLoopSource>();
+        observers_.push_back(created);
+        observer = created;
+        return failObserverCreate.count(pid) != 0 ? kAXErrorCannotComplete : kAXErrorSuccess;
+    }
+    AXError observerAddNotification(const AXObserverRef& observer, const AXElementRef&,
+                                    const std::string& notification, void* refcon) override {
+        auto& fake = static_cast<FakeObserver&>(*observer);
+        if (failAddNotification.count(fake.pid) != 0) {
+            return kAXErrorFailure;
+        }
+        fake.notifications.emplace_back(notification, refcon);
+        return kAXErrorSuccess;
+    }
     RunLoopSourceRef observerGetRunLoopSource(const AXObserverRef& observer) override {
         return static_cast<FakeObserver&>(*observer).source;
     }
     AXError copyAttributeValue(const AXElementRef& element, const std::string& attribute,
-                               AXAttributeValue& value) override;
+                               AXAttributeValue& value) override {
+        ++reads;
+        auto& fake = static_cast<FakeElement&>(*element);
+        auto found = fake.attributes.find(attribute);
+        if (found != fake.attributes.end()) {
+            value = found->second;
+        }
+        if (auto error = fake.readErrors.find(attribute); error != fake.readErrors.end()) {
+            return error->second;
+        }
+        return found == fake.attributes.end() ? kAXErrorAttributeUnsupported : kAXErrorSuccess;
+    }
     AXError isAttributeSettable(const AXElementRef& element, const std::string& attribute,
                                 bool& settable) override {
         auto& fake = static_cast<FakeElement&>(*element);
@@ -92,7 +157,15 @@ public:
         return fake.settableError;
     }
     AXError setAttributeValue(const AXElementRef& element, const std::string& attribute,
-                              const AXValue& value) override;
+                              const AXValue& value) override {
+        auto& fake = static_cast<FakeElement&>(*element);
+        if (fake.writeError == kAXErrorSuccess && attribute == kAXPositionAttribute &&
+            value.type == AXValueType::CGPoint) {
+            fake.writtenPositions.push_back(std::get<Point>(value.payload));
+            fake.attributes[attribute] = value;
+        }
+        return fake.writeError;
+    }
     AXError getPid(const AXElementRef& element, Pid& pid) override {
         pid = static_cast<FakeElement&>(*element).pid;
         return static_cast<FakeElement&>(*element).pidError;
@@ -122,13 +195,36 @@ public:
     std::vector<std::string> openedURLs;
 
     // Adds the application and notifies the launch handlers.
-    RunningApplicationRef launch(RunningApplication application);
+    RunningApplicationRef launch(RunningApplication application) {
+        auto ref = std::make_shared<const RunningApplication>(std::move(application));
+        applications.push_back(ref);
+        notify(WorkspaceNotification::DidLaunchApplication, ref);
+        return ref;
+    }
     // Removes the application and notifies the termination handlers.
-    void terminate(Pid pid);
-    void notify(WorkspaceNotification name, const RunningApplicationRef& application);
+    void terminate(Pid pid) {
+        auto found = std::find_if(applications.begin(), applications.end(),
+                                  [pid](const auto& app) { return app->processIdentifier == pid; });
+        if (found != applications.end()) {
+            RunningApplicationRef app = *found;
+            applications.erase(found);
+            notify(WorkspaceNotification::DidTerminateApplication, app);
+        }
+    }
+    void notify(WorkspaceNotification name, const RunningApplicationRef& application) {
+        auto handlers = handlers_; // a handler may register another
+        for (const auto& [registered, handler] : handlers) {
+            if (registered == name) {
+                handler(application);
+            }
+        }
+    }
 
     std::vector<RunningApplicationRef> runningApplications() override { return applications; }
-    WorkspaceToken addObserver(WorkspaceNotification name, Handler handler) override;
+    WorkspaceToken addObserver(WorkspaceNotification name, Handler handler) override {
+        handlers_.emplace_back(name, std::move(handler));
+        return WorkspaceToken{nextToken_++};
+    }
     bool openURL(const std::string& url) override {
         openedURLs.push_back(url);
         return true;
@@ -150,11 +246,35 @@ public:
 // A scheduler driven by a manual clock: nothing runs until the test advances it.
 class ManualScheduler : public Scheduler {
 public:
-    void after(Duration delay, std::function<void()> work) override;
-    void every(Duration interval, std::function<void()> work) override;
+    void after(Duration delay, std::function<void()> work) override {
+        jobs_.push_back({now_ + std::max(0.0, delay.count()), sequence_++, std::move(work)});
+    }
+    void every(Duration interval, std::function<void()> work) override {
+        after(interval, [this, interval, work] {
+            every(interval, work);
+            work();
+        });
+    }
 
-    // Moves the clock forward, running every job that falls due, in due order.
-    void advance(Duration by);
+    // Moves the clock forward, running every job that falls due (also those
+    // they add), in due order.
+    void advance(Duration by) {
+        const double until = now_ + std::max(0.0, by.count());
+        for (;;) {
+            auto next =
+                std::min_element(jobs_.begin(), jobs_.end(), [](const Job& a, const Job& b) {
+                    return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
+                });
+            if (next == jobs_.end() || next->due > until) {
+                break;
+            }
+            Job job = std::move(*next);
+            jobs_.erase(next);
+            now_ = std::max(now_, job.due);
+            job.work();
+        }
+        now_ = until;
+    }
 
 private:
     struct Job {
@@ -189,10 +309,16 @@ struct FakePlatform {
     }
     // Delivers a created-window notification for the window's process.
     int windowCreated(const FakeElementRef& window) {
-        return accessibility.windowCreated(window->pid, window, runLoop);
+        return accessibility.windowCreated(window->pid, window, runLoop.sources);
     }
-    // The two displays of the worked example: 1920 x 1080 primary, 2560 x 1440 to its right.
-    void useExampleDisplays();
+    // The two displays of the worked example: 1920 x 1080 primary, 2560 x 1440 to its right,
+    // as bottom-left, y-up frames, which the engine converts to the top-left space.
+    void useExampleDisplays() {
+        displays.displays = {
+            {Rect(0, 0, 1920, 1080), Rect(0, 70, 1920, 985), "Primary"},
+            {Rect(1920, -200, 2560, 1440), Rect(1920, -200, 2560, 1415), "Second"},
+        };
+    }
 };
 
 // Keeps the failures the engine reports.
