@@ -94,76 +94,59 @@ TEST(X11MoveTrackerTest, AnUnseenRequestIsSentOnceMoreThenFails) {
 }
 
 // On a plain Xvfb of its own: no root needed.
-class X11DisplaysOnXvfb : public ::testing::Test {
-protected:
-    void SetUp() override {
-        xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1600x900x24", "-nolisten", "tcp"});
-        if (!xvfb_.waitForReadyRead(10000)) {
-            GTEST_SKIP() << "Xvfb is not available";
-        }
-        qputenv("DISPLAY", ":" + xvfb_.readLine().trimmed());
-        ASSERT_TRUE(x_.connectToServer());
-        displays_.attach();
-    }
-    xcb_atom_t atom(const char* name) {
-        xcb_connection_t* c = x_.xcb();
-        auto r = XcbPtr<xcb_intern_atom_reply_t>(xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr));
-        return r ? r->atom : 0;
-    }
-    void setCardinals(xcb_window_t w, const char* name, xcb_atom_t type,
-                      std::vector<std::uint32_t> values) {
-        xcb_change_property(x_.xcb(), XCB_PROP_MODE_REPLACE, w, atom(name), type, 32,
-                            static_cast<std::uint32_t>(values.size()), values.data());
-    }
-    // A mapped dock with a top strut over the monitor's width, as a panel sets it.
-    void addDock(std::uint32_t top) {
-        xcb_connection_t* c = x_.xcb();
-        const xcb_window_t w = xcb_generate_id(c);
-        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x_.root(), 0, 0, 1600, 30, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-        setCardinals(w, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM, {atom("_NET_WM_WINDOW_TYPE_DOCK")});
-        setCardinals(w, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL,
-                     {0, 0, top, 0, 0, 0, 0, 0, 0, 1599, 0, 0});
-        xcb_map_window(c, w);
-        displays_.docks().consider(w);
-        displays_.docks().eventsProcessed();
-        sync();
-    }
-    void sync() {
-        free(xcb_get_input_focus_reply(x_.xcb(), xcb_get_input_focus(x_.xcb()), nullptr));
-        x_.endTurn();
-    }
-
+TEST(X11DisplaysOnXvfb, VisibleFrameLessStrutsAndUnexplainedWorkAreaPointerInGlobalSpace) {
     struct Xvfb : QProcess {
         ~Xvfb() override {
             terminate();
             waitForFinished();
         }
-    } xvfb_;
-    X11Connection x_;
-    X11Displays displays_{x_};
-};
+    } xvfb;
+    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1600x900x24", "-nolisten", "tcp"});
+    if (!xvfb.waitForReadyRead(10000)) {
+        GTEST_SKIP() << "Xvfb is not available";
+    }
+    qputenv("DISPLAY", ":" + xvfb.readLine().trimmed());
+    X11Connection x;
+    ASSERT_TRUE(x.connectToServer());
+    X11Displays displays(x);
+    displays.attach();
+    xcb_connection_t* c = x.xcb();
+    const auto atom = [c](const char* name) {
+        auto r = XcbPtr<xcb_intern_atom_reply_t>(xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr));
+        return r ? r->atom : 0;
+    };
+    const auto set = [&](xcb_window_t w, const char* name, xcb_atom_t type,
+                         std::vector<std::uint32_t> values) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom(name), type, 32,
+                            static_cast<std::uint32_t>(values.size()), values.data());
+    };
 
-TEST_F(X11DisplaysOnXvfb, VisibleFrameLessStrutsAndUnexplainedWorkAreaPointerInGlobalSpace) {
-    auto screens = displays_.screens();
+    auto screens = displays.screens();
     ASSERT_EQ(screens.size(), 1u);
     EXPECT_EQ(screens[0].frame, Rect(0, 0, 1600, 900));
     EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
     EXPECT_FALSE(screens[0].localizedName.empty());
 
     // A top panel with a strut; a 24-row bottom toolbar known only from the work area.
-    ASSERT_NO_FATAL_FAILURE(addDock(30));
-    setCardinals(x_.root(), "_NET_WORKAREA", XCB_ATOM_CARDINAL, {0, 30, 1600, 846});
-    xcb_warp_pointer(x_.xcb(), XCB_NONE, x_.root(), 0, 0, 0, 0, 100, 200);
-    sync();
-    screens = displays_.screens();
+    const xcb_window_t dock = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, dock, x.root(), 0, 0, 1600, 30, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    set(dock, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM, {atom("_NET_WM_WINDOW_TYPE_DOCK")});
+    set(dock, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL, {0, 0, 30, 0, 0, 0, 0, 0, 0, 1599, 0, 0});
+    xcb_map_window(c, dock);
+    displays.docks().consider(dock);
+    displays.docks().eventsProcessed();
+    set(x.root(), "_NET_WORKAREA", XCB_ATOM_CARDINAL, {0, 30, 1600, 846});
+    xcb_warp_pointer(c, XCB_NONE, x.root(), 0, 0, 0, 0, 100, 200);
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    x.endTurn();
+    screens = displays.screens();
     ASSERT_EQ(screens.size(), 1u);
     // Global space: y grows upward from the primary's bottom.
     EXPECT_EQ(screens[0].visibleFrame, Rect(0, 24, 1600, 846));
-    EXPECT_EQ(displays_.mouseLocation(), (Point{100, 700}));
+    EXPECT_EQ(displays.mouseLocation(), (Point{100, 700}));
 }
 
 } // namespace
