@@ -17,8 +17,9 @@ PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy xauth
   xvfb openbox icewm fluxbox metacity gtk-3-examples xdotool xterm x11-xserver-utils x11-utils x11-apps trayer imagemagick
   xcvt xtrace
-  # unit tests: the desktop's own launcher runs the autostart entry
-  libglib2.0-bin
+  # unit tests: the desktop's own launcher runs the autostart entry, the
+  # reference validator reads it
+  libglib2.0-bin desktop-file-utils
   # packaging
   dpkg-dev file
 )

@@ -50,7 +50,14 @@ QByteArray entryText(const QString& appId, const QString& exec) {
     set("Type", QStringLiteral("Application"));
     set("Name", QStringLiteral("Tarnwick"));
     set("Comment", QStringLiteral("Moves new windows onto the monitor under the mouse pointer"));
-    set("Exec", exec);
+    // A string value may hold no control character, yet GLib leaves a tab within
+    // one raw: the key file's escapes (backslash, newline, tab, return) are written here.
+    QByteArray escaped;
+    for (const char c : exec.toUtf8()) {
+        const qsizetype special = QByteArray("\\\n\t\r").indexOf(c);
+        escaped += special < 0 ? QByteArray(1, c) : QByteArray("\\") + "\\ntr"[special];
+    }
+    g_key_file_set_value(keys, "Desktop Entry", "Exec", escaped.constData());
     set("Icon", appId);
     g_key_file_set_boolean(keys, "Desktop Entry", "Terminal", FALSE);
     g_key_file_set_boolean(keys, "Desktop Entry", "X-GNOME-Autostart-enabled", TRUE);
