@@ -1,7 +1,6 @@
 #include "E2ETest.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -35,33 +34,16 @@ std::optional<std::string> E2ETest::managerUnavailable(const std::string& manage
 }
 
 void ManagerE2ETest::SetUp() {
-    E2ETest::SetUp();
-    if (IsSkipped())
-        return;
     manager_ = GetParam();
     if (auto reason = managerUnavailable(manager_))
         GTEST_SKIP() << *reason;
+    E2ETest::SetUp();
 }
 
-void E2ETest::TearDown() {
-    kept_.clear();
-    headless_.reset();
-    dock_.reset();
-    x_.reset();
-    desktop_.reset();
-}
-
-std::unique_ptr<Process> E2ETest::spawn(std::vector<std::string> argv,
+std::unique_ptr<Process> E2ETest::spawn(const std::vector<std::string>& argv,
                                         std::map<std::string, std::string> env) {
     env["DISPLAY"] = desktop_->display();
-    return std::make_unique<Process>(std::move(argv), std::move(env));
-}
-
-const Monitor& E2ETest::primary() const {
-    for (const Monitor& m : desktop_->monitors())
-        if (m.primary)
-            return m;
-    return monitor(0);
+    return std::make_unique<Process>(argv, env);
 }
 
 void E2ETest::startDesktop(const std::string& layout, Strut::Side dockSide) {
@@ -69,15 +51,12 @@ void E2ETest::startDesktop(const std::string& layout, Strut::Side dockSide) {
     ASSERT_TRUE(desktop_->started()) << "the virtual desktop did not start";
     x_ = std::make_unique<XQuery>(desktop_->display());
     ASSERT_TRUE(x_->ok());
-    auto wm = x_->windowManagerName();
-    ASSERT_EQ(wm.has_value(), hasManager()) << manager_;
-    std::printf("[   e2e    ] window manager: %s on %s\n", wm.value_or("none").c_str(),
-                desktop_->display().c_str());
+    ASSERT_EQ(x_->windowManagerName().has_value(), hasManager()) << manager_;
     ASSERT_NO_FATAL_FAILURE(startDock(dockSide));
     if (manager_ == "fluxbox") {
         // Its toolbar publishes no strut; the work area leaves out as many rows
         // along the root's bottom, whichever monitor reaches down there.
-        const Rect& p = primary().frame;
+        const Rect& p = desktop_->primary().frame;
         ASSERT_TRUE(waitUntil(
             [&] {
                 for (const Rect& r : x_->mappedRootChildren())
@@ -98,7 +77,7 @@ void E2ETest::startDesktop(const std::string& layout, Strut::Side dockSide) {
 }
 
 void E2ETest::startDock(Strut::Side side) {
-    const Rect& p = primary().frame;
+    const Rect& p = desktop_->primary().frame;
     const double y = side == Strut::Top ? p.y : p.y + p.height - dockThickness;
     const double size = side == Strut::Top
                             ? p.y + dockThickness
@@ -125,16 +104,13 @@ std::vector<Screen> E2ETest::screens() {
 
 void E2ETest::pointAt(size_t monitorIndex) {
     const Rect& f = monitor(monitorIndex).frame;
-    const int x = int(f.x + f.width / 2), y = int(f.y + f.height / 2);
-    runCommand({"xdotool", "mousemove", std::to_string(x), std::to_string(y)},
-               {{"DISPLAY", desktop_->display()}});
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            return x_->pointer() == std::pair{x, y};
-        },
-        5s))
-        << "the pointer did not reach " << x << "," << y;
-    pointer_ = {x, y};
+    pointer_ = {int(f.x + f.width / 2), int(f.y + f.height / 2)};
+    ASSERT_EQ(x_->warpPointer(pointer_.first, pointer_.second), pointer_);
+}
+
+bool E2ETest::listed(xcb_window_t id) {
+    const auto list = x_->clientList();
+    return std::find(list.begin(), list.end(), id) != list.end();
 }
 
 Window E2ETest::openClient(const std::string& wmClass, int x, int y, int w, int h,
@@ -146,8 +122,8 @@ Window E2ETest::openClient(const std::string& wmClass, int x, int y, int w, int 
                   .wmClass = wmClass,
                   .requestX = x,
                   .requestY = y,
-                  .requestHeight = h};
-    window.staticGravity = std::find(flags.begin(), flags.end(), "static") != flags.end();
+                  .requestHeight = h,
+                  .staticGravity = std::find(flags.begin(), flags.end(), "static") != flags.end()};
     auto line = window.process->waitForLine(
         [](const std::string& l) { return l.starts_with("window "); }, 10s);
     if (line)
@@ -155,9 +131,9 @@ Window E2ETest::openClient(const std::string& wmClass, int x, int y, int w, int 
     return window;
 }
 
-Window E2ETest::openProgram(std::vector<std::string> argv, const std::string& wmClass,
+Window E2ETest::openProgram(const std::vector<std::string>& argv, const std::string& wmClass,
                             std::map<std::string, std::string> env) {
-    Window window{.process = spawn(std::move(argv), std::move(env)), .wmClass = wmClass};
+    Window window{.process = spawn(argv, std::move(env)), .wmClass = wmClass};
     waitUntil(
         [&] {
             window.id = x_->clientWithClass(wmClass).value_or(0);
@@ -171,8 +147,7 @@ bool E2ETest::waitManaged(Window& window, Clock::duration timeout) {
     auto taken = [&] {
         if (!hasManager())
             return x_->viewable(window.id);
-        auto list = x_->clientList();
-        if (std::find(list.begin(), list.end(), window.id) == list.end())
+        if (!listed(window.id))
             return false;
         // Decorated, drawing its own decorations, or full-screen; fluxbox adds
         // the title bar to the extents a moment later.
@@ -215,9 +190,7 @@ std::optional<std::string> E2ETest::waitForReport(const std::string& wmClass,
     const std::string prefix = "moved " + wmClass + "\t";
     auto line = headless_->waitForLine([&](const std::string& l) { return l.starts_with(prefix); },
                                        timeout);
-    if (!line)
-        return std::nullopt;
-    return line->substr(prefix.size());
+    return line ? std::optional(line->substr(prefix.size())) : std::nullopt;
 }
 
 void E2ETest::openMovedClient(const std::string& wmClass, int x, int y, int w, int h,
@@ -259,11 +232,10 @@ void E2ETest::expectMoved(const Window& window) {
 }
 
 void E2ETest::expectLeftAlone(const Window& window, bool exact, std::string reportedAs) {
-    if (reportedAs.empty())
-        reportedAs = window.wmClass;
-    headless_->drain();
     for (const std::string& line : headless_->lines())
-        EXPECT_FALSE(line.starts_with("moved " + reportedAs + "\t")) << line;
+        EXPECT_FALSE(
+            line.starts_with("moved " + (reportedAs.empty() ? window.wmClass : reportedAs) + "\t"))
+            << line;
     auto f = x_->frame(window.id);
     ASSERT_TRUE(f) << window.wmClass;
     const Rect& was = window.observed;

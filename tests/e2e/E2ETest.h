@@ -3,13 +3,9 @@
 #include "Placement.h"
 #include "Process.h"
 #include "VirtualDesktop.h"
-#include "XQuery.h"
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace e2e {
 
@@ -18,8 +14,7 @@ struct Window {
     std::unique_ptr<Process> process;
     xcb_window_t id = 0;
     std::string wmClass;
-    int requestX = 0, requestY = 0;
-    int requestHeight = 0; // 0 when the program chooses
+    int requestX = 0, requestY = 0, requestHeight = 0; // height 0: the program chooses
     bool staticGravity = false;
     bool placedByManager = false; // no position asked for: its first frame is read
     // The outer frame where the window manager puts it at first, worked out from
@@ -31,37 +26,35 @@ struct Window {
 // Each test gets its own server, window manager, dock and tarnwick-headless.
 class E2ETest : public ::testing::Test {
 protected:
+    void SetUp() override;
     bool hasManager() const { return manager_ != "none"; }
     // Why the tests skip a window manager: not chosen in $TARNWICK_E2E_MANAGERS
     // (comma-separated, or "all"; by default the ones CI runs), or not installed.
     static std::optional<std::string> managerUnavailable(const std::string& manager);
 
-    void SetUp() override;
-    void TearDown() override;
-
     // Starts everything; the dock sits on the primary monitor's top (or bottom)
     // edge; tarnwick-headless gets headlessArgs_.
     void startDesktop(const std::string& layout, Strut::Side dockSide = Strut::Top);
     void startDock(Strut::Side side);
-
-    std::unique_ptr<Process> spawn(std::vector<std::string> argv,
+    std::unique_ptr<Process> spawn(const std::vector<std::string>& argv,
                                    std::map<std::string, std::string> env = {});
     const Monitor& monitor(size_t index) const { return desktop_->monitors().at(index); }
-    const Monitor& primary() const;
     // Screens as the program should see them: primary first, visible frames less the struts.
     std::vector<Screen> screens();
     // Puts the pointer at the centre of a monitor.
     void pointAt(size_t monitorIndex);
+    bool listed(xcb_window_t id);
 
     // tarnwick-testclient at client position (x, y) with client size (w, h), plus flags.
     Window openClient(const std::string& wmClass, int x, int y, int w = 400, int h = 300,
                       const std::vector<std::string>& flags = {});
     // Another program, whose window is found by its class.
-    Window openProgram(std::vector<std::string> argv, const std::string& wmClass,
+    Window openProgram(const std::vector<std::string>& argv, const std::string& wmClass,
                        std::map<std::string, std::string> env = {});
     // Waits for the window to be managed and records its first frame.
     bool waitManaged(Window& window, Clock::duration timeout = 10s);
-
+    std::optional<std::string> waitForReport(const std::string& wmClass,
+                                             Clock::duration timeout = 10s);
     // Waits for the program's report on the window, then for its frame to settle
     // where the rule puts it for the current pointer.
     void expectMoved(const Window& window);
@@ -73,14 +66,13 @@ protected:
     // managed; or, after a manager re-framed it, its centre on the same monitor.
     // Only meaningful once a later window has been reported (the reports are in order).
     void expectLeftAlone(const Window& window, bool exact = true, std::string reportedAs = {});
-    std::optional<std::string> waitForReport(const std::string& wmClass,
-                                             Clock::duration timeout = 10s);
     // With TARNWICK_E2E_SCREENSHOT=file.png set, saves the screen, halved, with the
     // monitors, the pointer and the window's first frame drawn in.
     void screenshotIfAsked(const Window& moved);
 
     std::string manager_ = "openbox";
     std::vector<std::string> headlessArgs_;
+    // In the order they start; they end the other way round.
     std::unique_ptr<VirtualDesktop> desktop_;
     std::unique_ptr<XQuery> x_;
     std::unique_ptr<Process> dock_;
@@ -88,7 +80,7 @@ protected:
     std::vector<Window> kept_;
     std::vector<Strut> struts_;
     std::optional<Rect> toolbar_; // fluxbox's
-    std::pair<double, double> pointer_{0, 0};
+    std::pair<int, int> pointer_{0, 0};
 };
 
 // The same cases under each window manager named by the parameter.

@@ -10,14 +10,8 @@
 namespace e2e {
 namespace {
 
-class IdentityE2ETest : public E2ETest {
-protected:
-    static constexpr const char* layout = "1600x900+0+0*,1280x1024+1600+0";
-    bool listed(xcb_window_t id) {
-        auto list = x_->clientList();
-        return std::find(list.begin(), list.end(), id) != list.end();
-    }
-};
+using IdentityE2ETest = E2ETest;
+constexpr const char* layout = "1600x900+0+0*,1280x1024+1600+0";
 
 TEST_F(IdentityE2ETest, WindowManagerRestartLeavesOpenWindowsAndPlacesLaterOnes) {
     ASSERT_NO_FATAL_FAILURE(startDesktop(layout));

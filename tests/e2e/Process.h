@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -14,42 +15,32 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 // A child process in a process group of its own, so that ending it also ends
-// whatever it started. Its stdout is read line by line; stderr goes to the
-// test's stderr. The destructor ends the group.
+// whatever it started; it dies with the test, even one killed on timeout. Its
+// stdout is read line by line; stderr goes to the test's stderr.
 class Process {
 public:
-    Process(std::vector<std::string> argv, std::map<std::string, std::string> env = {});
-    ~Process();
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
+    Process(const std::vector<std::string>& argv,
+            const std::map<std::string, std::string>& env = {});
+    ~Process() { terminate(); }
 
     pid_t pid() const { return pid_; }
-
-    // The next line of output, waiting until the deadline; nothing on timeout or EOF.
+    // The next line of output, waiting until the deadline; nothing on timeout or end.
     std::optional<std::string> readLine(Clock::time_point deadline);
-    // Reads lines until one satisfies the predicate; every line read is kept in lines().
+    // Reads lines until one satisfies the predicate.
     std::optional<std::string> waitForLine(const std::function<bool(const std::string&)>& match,
                                            Clock::duration timeout);
-    // Every line read so far, in order.
-    const std::vector<std::string>& lines() const { return lines_; }
-    // Reads whatever is available now without blocking.
-    void drain();
-
-    // Waits for the process to end by itself; its exit status, or nothing on timeout.
+    // Every line written so far, read or not.
+    const std::vector<std::string>& lines();
+    // Waits for the process to end by itself: its exit code, or nothing on timeout or crash.
     std::optional<int> wait(Clock::duration timeout);
     // SIGTERM to the group, SIGKILL after a grace period.
     void terminate();
 
 private:
-    bool fill(int timeoutMs);
-    bool running();
+    void take();
 
-    pid_t pid_ = -1;
-    int out_ = -1;
-    bool eof_ = false;
-    bool terminated_ = false;
-    std::optional<int> status_;
-    std::string buffer_;
+    QProcess process_;
+    pid_t pid_ = 0;
     std::vector<std::string> lines_;
     size_t consumed_ = 0;
 };

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <signal.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -41,10 +40,6 @@ VirtualDesktop::VirtualDesktop(const std::string& layout, std::optional<int> dis
     stateFile_ = "/tmp/tarnwick-vd-" + display_.substr(1) + "/state";
 }
 
-VirtualDesktop::~VirtualDesktop() {
-    stop();
-}
-
 int VirtualDesktop::number() const {
     return std::stoi(display_.substr(1));
 }
@@ -54,32 +49,28 @@ void VirtualDesktop::relayout(const std::string& layout) {
     monitors_ = parseLayout(layout);
 }
 
-void VirtualDesktop::stop() {
+void VirtualDesktop::end(int signal) {
     if (stateFile_.empty())
         return;
-    runCommand({TARNWICK_VIRTUAL_DESKTOP, "stop", "--state", stateFile_});
-    stateFile_.clear();
-}
-
-void VirtualDesktop::killServer() {
+    // The server goes first, and its window manager with it: a manager still busy
+    // with windows that just went can hang on a SIGTERM (fluxbox does).
     std::ifstream state(stateFile_);
     std::string line;
     pid_t server = 0;
     while (std::getline(state, line))
         if (line.starts_with("XORG_PID="))
             server = pid_t(std::stoi(line.substr(9)));
-    if (server <= 0)
-        return;
-    ::kill(server, SIGKILL);
-    waitUntil(
-        [&] {
-            std::ifstream stat("/proc/" + std::to_string(server) + "/stat");
-            std::string text;
-            std::getline(stat, text);
-            return !stat || text.find(") Z ") != std::string::npos;
-        },
-        10s);
-    stop(); // the window manager and the watcher
+    if (server > 0 && ::kill(server, signal) == 0)
+        waitUntil(
+            [&] {
+                std::ifstream stat("/proc/" + std::to_string(server) + "/stat");
+                std::string text;
+                std::getline(stat, text);
+                return !stat || text.find(") Z ") != std::string::npos;
+            },
+            10s);
+    runCommand({TARNWICK_VIRTUAL_DESKTOP, "stop", "--state", stateFile_});
+    stateFile_.clear();
 }
 
 std::optional<std::string> VirtualDesktop::unavailableReason() {

@@ -2,6 +2,8 @@
 
 #include "XQuery.h"
 
+#include <algorithm>
+#include <csignal>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +23,7 @@ public:
     // Starts on the first free display from the base, or on exactly `display`.
     VirtualDesktop(const std::string& layout, std::optional<int> display = std::nullopt,
                    const std::string& manager = "openbox");
-    ~VirtualDesktop();
+    ~VirtualDesktop() { stop(); }
     VirtualDesktop(const VirtualDesktop&) = delete;
     VirtualDesktop& operator=(const VirtualDesktop&) = delete;
 
@@ -29,17 +31,24 @@ public:
     const std::string& display() const { return display_; }
     int number() const;
     const std::vector<Monitor>& monitors() const { return monitors_; }
+    const Monitor& primary() const {
+        auto p =
+            std::find_if(monitors_.begin(), monitors_.end(), [](auto& m) { return m.primary; });
+        return p != monitors_.end() ? *p : monitors_.front();
+    }
     void relayout(const std::string& layout);
     // Ends the server and the window manager; idempotent.
-    void stop();
+    void stop() { end(SIGTERM); }
     // Kills the server outright, as a crash would: its lock stays behind, so no
     // one else takes the display before it is started again.
-    void killServer();
+    void killServer() { end(SIGKILL); }
 
     // Whether this machine can run the server at all (root, Xorg, dummy driver).
     static std::optional<std::string> unavailableReason();
 
 private:
+    void end(int signal);
+
     std::string display_;
     std::string stateFile_;
     std::vector<Monitor> monitors_;

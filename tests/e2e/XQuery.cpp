@@ -18,10 +18,6 @@ XQuery::XQuery(const std::string& display) : c_(xcb_connect(display.c_str(), nul
         root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
 }
 
-XQuery::~XQuery() {
-    xcb_disconnect(c_);
-}
-
 xcb_atom_t XQuery::atom(const char* name) {
     auto r = reply(xcb_intern_atom_reply(
         c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
@@ -115,6 +111,11 @@ std::optional<std::pair<int, int>> XQuery::pointer() {
     if (!r)
         return std::nullopt;
     return std::pair{int(r->root_x), int(r->root_y)};
+}
+
+std::optional<std::pair<int, int>> XQuery::warpPointer(int x, int y) {
+    xcb_warp_pointer(c_, XCB_NONE, root_, 0, 0, 0, 0, int16_t(x), int16_t(y));
+    return pointer();
 }
 
 std::pair<int, int> XQuery::rootSize() {

@@ -20,7 +20,7 @@ struct Rect {
 class XQuery {
 public:
     explicit XQuery(const std::string& display);
-    ~XQuery();
+    ~XQuery() { xcb_disconnect(c_); }
     XQuery(const XQuery&) = delete;
     XQuery& operator=(const XQuery&) = delete;
 
@@ -39,6 +39,8 @@ public:
     std::vector<uint32_t> cardinals(xcb_window_t w, const char* property);
     bool hasState(xcb_window_t w, const char* state);
     std::optional<std::pair<int, int>> pointer();
+    // Moves the pointer; where it is then.
+    std::optional<std::pair<int, int>> warpPointer(int x, int y);
     std::pair<int, int> rootSize();
     // _NET_WM_NAME of the window named by _NET_SUPPORTING_WM_CHECK, or nothing.
     std::optional<std::string> windowManagerName();
