@@ -311,14 +311,7 @@ public:
     }
 
     std::vector<Screen> screens() {
-        const auto [rootWidth, rootHeight] = x_.rootSize();
-        const std::vector<Strut> struts{{Strut::Top, 32, 0, 1599}};
-        std::vector<Screen> result;
-        for (const Monitor& m : desktop_.monitors()) {
-            Screen s{m.frame, visibleFrame(m.frame, struts, rootWidth, rootHeight), m.output};
-            m.primary ? void(result.insert(result.begin(), s)) : result.push_back(s);
-        }
-        return result;
+        return screensOf(desktop_.monitors(), {{Strut::Top, 32, 0, 1599}}, x_.rootSize().second);
     }
 
     void relayout(const std::string& layout) {

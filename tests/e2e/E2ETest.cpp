@@ -17,9 +17,6 @@ std::string pair(double a, double b) {
 void E2ETest::SetUp() {
     if (auto reason = VirtualDesktop::unavailableReason())
         GTEST_SKIP() << *reason;
-#ifndef TARNWICK_HEADLESS
-    GTEST_SKIP() << "tarnwick-headless is not built";
-#endif
 }
 
 std::optional<std::string> E2ETest::managerUnavailable(const std::string& manager) {
@@ -93,13 +90,7 @@ void E2ETest::startDock(Strut::Side side) {
 }
 
 std::vector<Screen> E2ETest::screens() {
-    const auto [rootWidth, rootHeight] = x_->rootSize();
-    std::vector<Screen> result;
-    for (const Monitor& m : desktop_->monitors()) {
-        Screen s{m.frame, visibleFrame(m.frame, struts_, rootWidth, rootHeight), m.output};
-        result.insert(m.primary ? result.begin() : result.end(), s);
-    }
-    return result;
+    return screensOf(desktop_->monitors(), struts_, x_->rootSize().second);
 }
 
 void E2ETest::pointAt(size_t monitorIndex) {

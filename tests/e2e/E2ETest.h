@@ -9,6 +9,9 @@
 
 namespace e2e {
 
+// Two monitors, the primary on the left and shorter.
+inline constexpr const char* sideBySide = "1600x900+0+0*,1280x1024+1600+0";
+
 // A window opened by a test: the process that owns it and its client window.
 struct Window {
     std::unique_ptr<Process> process;
@@ -34,7 +37,7 @@ protected:
 
     // Starts everything; the dock sits on the primary monitor's top (or bottom)
     // edge; tarnwick-headless gets headlessArgs_.
-    void startDesktop(const std::string& layout, Strut::Side dockSide = Strut::Top);
+    void startDesktop(const std::string& layout = sideBySide, Strut::Side dockSide = Strut::Top);
     void startDock(Strut::Side side);
     std::unique_ptr<Process> spawn(const std::vector<std::string>& argv,
                                    std::map<std::string, std::string> env = {});

@@ -11,10 +11,9 @@ namespace e2e {
 namespace {
 
 using IdentityE2ETest = E2ETest;
-constexpr const char* layout = "1600x900+0+0*,1280x1024+1600+0";
 
 TEST_F(IdentityE2ETest, WindowManagerRestartLeavesOpenWindowsAndPlacesLaterOnes) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(layout));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     std::vector<Window> open;
     for (int i = 0; i < 3; ++i) {
@@ -59,7 +58,7 @@ TEST_F(IdentityE2ETest, WindowManagerRestartLeavesOpenWindowsAndPlacesLaterOnes)
 }
 
 TEST_F(IdentityE2ETest, AWindowHiddenAndShownAgainIsNotMoved) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(layout));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     Window hidden = openClient("TwHideShow", 200, 250);
     ASSERT_TRUE(waitManaged(hidden));
@@ -78,7 +77,7 @@ TEST_F(IdentityE2ETest, AWindowHiddenAndShownAgainIsNotMoved) {
 
 TEST_F(IdentityE2ETest, AReusedIdBelongsToItsNewExcludedOwner) {
     headlessArgs_ = {"--exclude", "TwReuseB"};
-    ASSERT_NO_FATAL_FAILURE(startDesktop(layout));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
     // A's window ends within the 80 ms, with its client, so that B's first

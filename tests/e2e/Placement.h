@@ -5,7 +5,7 @@
 // coordinates serve directly: the rule only uses differences and offsets, so
 // the shift to the primary monitor's corner cancels out.
 
-#include "XQuery.h"
+#include "VirtualDesktop.h"
 
 #include <algorithm>
 #include <optional>
@@ -15,8 +15,8 @@
 namespace e2e {
 
 struct Strut {
-    enum Side { Left, Right, Top, Bottom } side;
-    double size, start, end; // as in _NET_WM_STRUT_PARTIAL: from the root's edge, inclusive range
+    enum Side { Top, Bottom } side;
+    double size, start, end; // as in _NET_WM_STRUT_PARTIAL: from the root's edge, inclusive x range
 };
 
 struct Screen {
@@ -24,35 +24,28 @@ struct Screen {
     std::string name;
 };
 
-// A monitor less the struts that lie on it, each measured from the root's edge and
-// counted only where its start-end range crosses the monitor. Struts that leave
-// nothing are a broken panel, and leave the whole monitor.
-inline Rect visibleFrame(const Rect& m, const std::vector<Strut>& struts, double rootWidth,
-                         double rootHeight) {
-    double left = m.x, top = m.y, right = m.x + m.width, bottom = m.y + m.height;
-    for (const Strut& s : struts) {
-        const bool horizontal = s.side == Strut::Top || s.side == Strut::Bottom;
-        const double lo = horizontal ? m.x : m.y, hi = horizontal ? m.x + m.width : m.y + m.height;
-        if (s.size <= 0 || s.end < lo || s.start >= hi)
-            continue;
-        switch (s.side) {
-        case Strut::Left:
-            left = std::max(left, s.size);
-            break;
-        case Strut::Right:
-            right = std::min(right, rootWidth - s.size);
-            break;
-        case Strut::Top:
-            top = std::max(top, s.size);
-            break;
-        case Strut::Bottom:
-            bottom = std::min(bottom, rootHeight - s.size);
-            break;
+// The monitors as the program should see them: primary first, each less the
+// struts that lie on it, measured from the root's edge and counted only where
+// their x range crosses the monitor. Struts that leave nothing are a broken
+// panel, and leave the whole monitor.
+inline std::vector<Screen> screensOf(const std::vector<Monitor>& monitors,
+                                     const std::vector<Strut>& struts, double rootHeight) {
+    std::vector<Screen> result;
+    for (const Monitor& m : monitors) {
+        const Rect& f = m.frame;
+        double top = f.y, bottom = f.y + f.height;
+        for (const Strut& s : struts) {
+            if (s.size <= 0 || s.end < f.x || s.start >= f.x + f.width)
+                continue;
+            if (s.side == Strut::Top)
+                top = std::max(top, s.size);
+            else
+                bottom = std::min(bottom, rootHeight - s.size);
         }
+        const Screen screen{f, bottom > top ? Rect{f.x, top, f.width, bottom - top} : f, m.output};
+        result.insert(m.primary ? result.begin() : result.end(), screen);
     }
-    if (right <= left || bottom <= top)
-        return m;
-    return {left, top, right - left, bottom - top};
+    return result;
 }
 
 // Where a window with the outer frame w ends up when the pointer is at (px, py);

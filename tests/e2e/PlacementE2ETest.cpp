@@ -5,8 +5,6 @@
 namespace e2e {
 namespace {
 
-constexpr const char* sideBySide = "1600x900+0+0*,1280x1024+1600+0";
-
 TEST_P(ManagerE2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) {
     // The primary, with the dock, is away from the root's origin.
     ASSERT_NO_FATAL_FAILURE(startDesktop("1280x1024+0+0,1920x1080+1280+0*"));
@@ -35,7 +33,7 @@ TEST_P(ManagerE2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) 
 }
 
 TEST_P(ManagerE2ETest, LeavesAloneWhatIsNotAMovableStandardWindowOrIsAlreadyThere) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
 
     std::vector<Window> untouched;
@@ -75,7 +73,7 @@ TEST_P(ManagerE2ETest, LeavesAloneWhatIsNotAMovableStandardWindowOrIsAlreadyTher
 TEST_P(ManagerE2ETest, AMaximizedWindowEndsMaximizedOnThePointersMonitor) {
     if (!hasManager())
         GTEST_SKIP() << "maximizing takes a window manager";
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
     Window w = openClient("TwMaximized", 100, 100, 500, 400, {"--maximized"});
     ASSERT_TRUE(waitManaged(w));
@@ -101,7 +99,7 @@ TEST_P(ManagerE2ETest, AMaximizedWindowEndsMaximizedOnThePointersMonitor) {
 }
 
 TEST_P(ManagerE2ETest, AWindowWithItsOwnDecorationsLandsByWhatTheUserSees) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
     // The shadow margins of gtk3-demo under a compositing manager; where the
     // manager puts such a window at first is its own choice.
@@ -125,7 +123,7 @@ TEST_P(ManagerE2ETest, AWindowWithItsOwnDecorationsLandsByWhatTheUserSees) {
 }
 
 TEST_P(ManagerE2ETest, AStrutCoveringAWholeMonitorLeavesItWhole) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     // A broken panel reserves the right monitor from top to bottom.
     auto broken = spawn({TARNWICK_TESTCLIENT, "--class", "TwBrokenDock", "--type", "dock", "--pos",
                          "1600,0", "--size", "1280,20", "--strut", "top,65535,1600,2879"});

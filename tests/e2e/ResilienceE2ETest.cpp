@@ -3,10 +3,8 @@
 namespace e2e {
 namespace {
 
-constexpr const char* sideBySide = "1600x900+0+0*,1280x1024+1600+0";
-
 TEST_F(E2ETest, PlacesEveryWindowOfABurst) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
     constexpr int count = 50;
     auto burst = spawn({TARNWICK_TESTCLIENT, "--class", "TwBurst", "--pos", "150,200", "--size",
@@ -26,7 +24,7 @@ TEST_F(E2ETest, PlacesEveryWindowOfABurst) {
 }
 
 TEST_F(E2ETest, OutlivesTheXServerAndReattachesToTheNextOne) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(sideBySide));
+    ASSERT_NO_FATAL_FAILURE(startDesktop());
     const int number = desktop_->number();
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
     Window before = openClient("TwBeforeCrash", 200, 200);
