@@ -71,7 +71,8 @@ std::optional<int> Process::wait(Clock::duration timeout) {
     if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(ms(timeout)))
         return std::nullopt;
     take();
-    if (process_.exitStatus() != QProcess::NormalExit)
+    if (process_.error() == QProcess::FailedToStart ||
+        process_.exitStatus() != QProcess::NormalExit)
         return std::nullopt;
     return process_.exitCode();
 }

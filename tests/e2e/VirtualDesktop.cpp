@@ -40,10 +40,6 @@ VirtualDesktop::VirtualDesktop(const std::string& layout, std::optional<int> dis
     stateFile_ = "/tmp/tarnwick-vd-" + display_.substr(1) + "/state";
 }
 
-int VirtualDesktop::number() const {
-    return std::stoi(display_.substr(1));
-}
-
 void VirtualDesktop::relayout(const std::string& layout) {
     runCommand({TARNWICK_VIRTUAL_DESKTOP, "layout", "--display", display_, layout});
     monitors_ = parseLayout(layout);

@@ -23,13 +23,14 @@ public:
     // Starts on the first free display from the base, or on exactly `display`.
     VirtualDesktop(const std::string& layout, std::optional<int> display = std::nullopt,
                    const std::string& manager = "openbox");
-    ~VirtualDesktop() { stop(); }
+    // Ends the server and the window manager.
+    ~VirtualDesktop() { end(SIGTERM); }
     VirtualDesktop(const VirtualDesktop&) = delete;
     VirtualDesktop& operator=(const VirtualDesktop&) = delete;
 
     bool started() const { return !display_.empty(); }
     const std::string& display() const { return display_; }
-    int number() const;
+    int number() const { return std::stoi(display_.substr(1)); }
     const std::vector<Monitor>& monitors() const { return monitors_; }
     const Monitor& primary() const {
         auto p =
@@ -37,8 +38,6 @@ public:
         return p != monitors_.end() ? *p : monitors_.front();
     }
     void relayout(const std::string& layout);
-    // Ends the server and the window manager; idempotent.
-    void stop() { end(SIGTERM); }
     // Kills the server outright, as a crash would: its lock stays behind, so no
     // one else takes the display before it is started again.
     void killServer() { end(SIGKILL); }
