@@ -301,13 +301,16 @@ cmd_stop() {
   local XORG_PID= WM_PID= WATCH_PID= DIR=
   # shellcheck disable=SC1090
   source <(grep -E '^(XORG_PID|WM_PID|WATCH_PID|DIR)=[0-9A-Za-z/._-]*$' "$state")
-  # The window manager leads a process group of its own (a session bus, say).
-  [[ -z $WM_PID ]] || kill -- "-$WM_PID" 2>/dev/null || true
   rm -f "$state"
   # Gone while the server still holds the display, so that no new desktop on
   # the same display has its folder removed under it.
   [[ $DIR =~ ^/tmp/tarnwick-vd-[0-9]+$ ]] && rm -rf "$DIR"
-  end_pids $WATCH_PID $WM_PID $XORG_PID
+  # The server first: a manager told to stop while busy may hang in its signal
+  # handler (fluxbox does), but every manager leaves with its server.
+  end_pids $XORG_PID
+  # The window manager leads a process group of its own (a session bus, say).
+  [[ -z $WM_PID ]] || kill -- "-$WM_PID" 2>/dev/null || true
+  end_pids $WATCH_PID $WM_PID
 }
 
 case ${1:-} in
