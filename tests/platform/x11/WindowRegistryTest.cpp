@@ -176,8 +176,16 @@ TEST_F(WindowRegistryTest, AClientInANestedFrameIsNewOnceTakenEvenIfItsOwnMapWas
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(WindowRegistryTest, AReusedIdIsANewWindowOfItsNewOwner) {
+TEST_F(WindowRegistryTest, AReusedIdIsANewWindowOfItsNewOwnerAndOneGoneUnreadIsNone) {
     owners = {{20, owner(200, "org.example.A")}};
+    // Gone before its owner was read: never reported.
+    registry.created(20);
+    registry.mapped(20);
+    registry.destroyed(20);
+    settle();
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(registry.applications().empty());
+
     registry.created(20);
     manage(20, 21);
     ASSERT_EQ(created(), (std::vector<Window>{20}));
@@ -204,16 +212,6 @@ TEST_F(WindowRegistryTest, AReusedIdIsANewWindowOfItsNewOwner) {
     registry.created(20);
     manage(20, 22);
     EXPECT_EQ(events.back().pid, 600);
-}
-
-TEST_F(WindowRegistryTest, AWindowGoneBeforeItsOwnerIsReadIsNeverReported) {
-    owners = {{20, owner(200, "org.example.A")}};
-    registry.created(20);
-    registry.mapped(20);
-    registry.destroyed(20);
-    settle();
-    EXPECT_TRUE(events.empty());
-    EXPECT_TRUE(registry.applications().empty());
 }
 
 TEST_F(WindowRegistryTest, ApplicationsFollowTheirWindowsAndOrdinaryOnesNameThem) {

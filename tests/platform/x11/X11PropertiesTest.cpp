@@ -19,23 +19,16 @@ RawProperty text(std::uint32_t type, std::string_view s) {
     return {type, 8, std::vector<std::uint8_t>(s.begin(), s.end()), false};
 }
 
-RawProperty with(RawProperty p, int format, bool dropByte, bool truncated) {
-    p.format = format;
-    if (dropByte)
-        p.bytes.pop_back();
-    p.truncated = truncated;
-    return p;
-}
-
 TEST(X11Properties, ValuesNeedTheirTypeFormatWholeItemsAndSaneCounts) {
     EXPECT_EQ(windows(longs(kAtomWindow, {7, 9})), (std::vector<std::uint32_t>{7, 9}));
     EXPECT_EQ(pid(longs(kAtomCardinal, {4242})), 4242);
     EXPECT_EQ(window(longs(kAtomWindow, {0x400001})), 0x400001u);
     EXPECT_EQ(wmState(longs(kWmStateAtom, {3, 0}), kWmStateAtom), 3u);
+    // Another type, another format, a cut item, more on the server, nothing.
     for (const RawProperty& bad :
-         {longs(kAtomCardinal, {7}), with(longs(kAtomWindow, {7}), 16, false, false),
-          with(longs(kAtomWindow, {7}), 32, true, false),
-          with(longs(kAtomWindow, {7}), 32, false, true), RawProperty{}})
+         {longs(kAtomCardinal, {7}), RawProperty{kAtomWindow, 16, {7, 0, 0, 0}, false},
+          RawProperty{kAtomWindow, 32, {7, 0, 0}, false},
+          RawProperty{kAtomWindow, 32, {7, 0, 0, 0}, true}, RawProperty{}})
         EXPECT_FALSE(windows(bad));
     EXPECT_FALSE(atoms(longs(kAtomAtom, std::vector<std::uint32_t>(1025, 1))));
     // A pid is one positive 32-bit cardinal.
@@ -57,7 +50,7 @@ TEST(X11Properties, Utf8TextIsStrictAndComposed) {
              std::string("a\0b", 3), std::string(), std::string(kMaxTextBytes + 1, 'a')})
         EXPECT_FALSE(utf8Text(text(kUtf8, bad), kUtf8)) << bad;
     EXPECT_FALSE(utf8Text(text(kAtomString, "latin"), kUtf8));
-    EXPECT_FALSE(utf8Text(with(text(kUtf8, "abcd"), 32, false, false), kUtf8));
+    EXPECT_FALSE(utf8Text(RawProperty{kUtf8, 32, {'a', 'b', 'c', 'd'}, false}, kUtf8));
 }
 
 TEST(X11Properties, WmClassNeedsTwoLatin1Parts) {
