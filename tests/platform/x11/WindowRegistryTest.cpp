@@ -38,9 +38,8 @@ protected:
                                                 ? std::optional<ClientFacts>(it->second)
                                                 : std::nullopt);
         }
-        for (auto& e : registry.takeEvents()) {
-            events.push_back(std::move(e));
-        }
+        const auto taken = registry.takeEvents();
+        events.insert(events.end(), taken.begin(), taken.end());
     }
     // What a reparenting window manager does with a new window.
     void manage(Window client, Window frame) {
@@ -50,16 +49,6 @@ protected:
         settle();
         EXPECT_TRUE(created().empty()) << "reported before its frame was shown";
         registry.mapped(frame);
-        settle();
-    }
-    // The manager ends: its frames go, the clients come back to the root, shown.
-    void managerExits(const std::vector<std::pair<Window, Window>>& framed) {
-        for (auto [client, frame] : framed) {
-            registry.unmapped(frame);
-            registry.reparented(client, 1, true);
-            registry.mapped(client);
-            registry.destroyed(frame);
-        }
         settle();
     }
     std::vector<Window> created() {
@@ -93,8 +82,13 @@ TEST_F(WindowRegistryTest, AWindowIsNewOnceWhenItsFrameIsShownAndNeverAfterAMana
     EXPECT_EQ(events[1].frame, 21u);
     events.clear();
 
-    // openbox --replace, and kill + start: every client re-managed in a new frame.
-    managerExits({{20, 21}});
+    // openbox --replace, and kill + start: the manager's frame goes, its client comes
+    // back to the root, shown; then every client is re-managed in a new frame.
+    registry.unmapped(21);
+    registry.reparented(20, 1, true);
+    registry.mapped(20);
+    registry.destroyed(21);
+    settle();
     registry.reparented(10, 31, false);
     registry.created(31);
     registry.mapped(31);
