@@ -17,12 +17,12 @@
 namespace tarnwick::testing {
 namespace {
 
-// The top of what is drawn in area of image: the first row with a pixel whose
-// grey level differs from the area's top-left pixel by more than a faint shade.
-int inkTop(const QImage& image, const QRect& area) {
-    const int background = qGray(image.pixel(area.topLeft()));
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
+// The top of what is drawn in image, inset pixels in from its edges: the first
+// row with a pixel whose grey level differs from the corner's by more than a faint shade.
+int inkTop(const QImage& image, int inset) {
+    const int background = qGray(image.pixel(inset, inset));
+    for (int y = inset; y < image.height() - inset; ++y) {
+        for (int x = inset; x < image.width() - inset; ++x) {
             if (std::abs(qGray(image.pixel(x, y)) - background) > 30) {
                 return y;
             }
@@ -59,13 +59,9 @@ TEST_F(SettingsWindowTest, LoginRowShowsTheApprovalNoticeAndFailuresAsPlainText)
     EXPECT_EQ(loginItems.openSettingsRequests, 1);
     // The notice's first line and the button's label start on one pixel row.
     window.show();
-    const QImage image = window.grab().toImage();
-    const auto inWindow = [&](QWidget* widget, int inset) {
-        return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size())
-            .adjusted(inset, inset, -inset, -inset);
-    };
-    EXPECT_NEAR(inkTop(image, inWindow(find<QLabel>(window, "approvalText"), 0)),
-                inkTop(image, inWindow(button, 4)), 1);
+    auto* text = find<QLabel>(window, "approvalText");
+    EXPECT_NEAR(text->mapTo(&window, QPoint()).y() + inkTop(around(*text), 0),
+                button->mapTo(&window, QPoint()).y() + inkTop(around(*button), 4), 1);
 
     // A failed request: the switch falls back to what the service reports.
     loginItems.failure = QStringLiteral("Cannot write <b>autostart</b> & co");
