@@ -34,12 +34,11 @@ TEST(Edid, ReadsTheProductNameDescriptor) {
 TEST(Edid, HostileBlobsGiveNoName) {
     const auto good = edidWithDescriptor(3, 0xFC, "Name\n");
     EXPECT_FALSE(Edid::monitorName({good.data(), 127})); // truncated
-    auto odd = good;
-    odd.resize(200);
-    EXPECT_FALSE(Edid::monitorName(odd)); // not whole blocks
-    auto huge = good;
-    huge.resize(128 * 257);
-    EXPECT_FALSE(Edid::monitorName(huge));
+    for (const std::size_t size : {200, 128 * 257}) {    // not whole blocks, too many
+        auto resized = good;
+        resized.resize(size);
+        EXPECT_FALSE(Edid::monitorName(resized)) << size;
+    }
     auto badHeader = good;
     badHeader[1] = 0;
     EXPECT_FALSE(Edid::monitorName(badHeader));

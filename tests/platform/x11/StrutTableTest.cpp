@@ -9,10 +9,7 @@ namespace {
 using X11Properties::RawProperty;
 
 RawProperty cardinals(std::vector<std::uint32_t> values) {
-    RawProperty p;
-    p.type = X11Properties::kAtomCardinal;
-    p.format = 32;
-    p.bytes.resize(values.size() * 4);
+    RawProperty p{X11Properties::kAtomCardinal, 32, std::vector<std::uint8_t>(values.size() * 4)};
     std::memcpy(p.bytes.data(), values.data(), p.bytes.size());
     return p;
 }
