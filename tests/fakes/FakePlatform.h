@@ -85,15 +85,12 @@ public:
     // run-loop source is in sources. Returns how many callbacks ran.
     int windowCreated(Pid pid, const AXElementRef& window,
                       const std::set<RunLoopSourceRef>& sources) {
-        std::vector<std::shared_ptr<FakeObserver>> targets;
-        for (const auto& weak : observers_) {
-            auto observer = weak.lock();
-            if (observer && observer->pid == pid && sources.count(observer->source) != 0) {
-                targets.push_back(observer);
-            }
-        }
         int delivered = 0;
-        for (const auto& observer : targets) {
+        for (const auto& weak : observers_) {
+            const auto observer = weak.lock();
+            if (!observer || observer->pid != pid || sources.count(observer->source) == 0) {
+                continue;
+            }
             for (const auto& [name, refcon] : observer->notifications) {
                 if (name == kAXWindowCreatedNotification) {
                     observer->callback(observer, window, name, refcon);
@@ -223,7 +220,7 @@ public:
     std::vector<RunningApplicationRef> runningApplications() override { return applications; }
     WorkspaceToken addObserver(WorkspaceNotification name, Handler handler) override {
         handlers_.emplace_back(name, std::move(handler));
-        return WorkspaceToken{nextToken_++};
+        return WorkspaceToken{handlers_.size()};
     }
     bool openURL(const std::string& url) override {
         openedURLs.push_back(url);
@@ -232,7 +229,6 @@ public:
 
 private:
     std::vector<std::pair<WorkspaceNotification, Handler>> handlers_;
-    std::uint64_t nextToken_ = 1;
 };
 
 class FakeDisplays : public Displays {
@@ -247,7 +243,7 @@ public:
 class ManualScheduler : public Scheduler {
 public:
     void after(Duration delay, std::function<void()> work) override {
-        jobs_.push_back({now_ + std::max(0.0, delay.count()), sequence_++, std::move(work)});
+        jobs_.push_back({now_ + std::max(0.0, delay.count()), std::move(work)});
     }
     void every(Duration interval, std::function<void()> work) override {
         after(interval, [this, interval, work] {
@@ -257,14 +253,12 @@ public:
     }
 
     // Moves the clock forward, running every job that falls due (also those
-    // they add), in due order.
+    // they add), in due order, and jobs due together in the order they came.
     void advance(Duration by) {
         const double until = now_ + std::max(0.0, by.count());
         for (;;) {
-            auto next =
-                std::min_element(jobs_.begin(), jobs_.end(), [](const Job& a, const Job& b) {
-                    return a.due != b.due ? a.due < b.due : a.sequence < b.sequence;
-                });
+            auto next = std::min_element(jobs_.begin(), jobs_.end(),
+                                         [](const Job& a, const Job& b) { return a.due < b.due; });
             if (next == jobs_.end() || next->due > until) {
                 break;
             }
@@ -279,12 +273,10 @@ public:
 private:
     struct Job {
         double due;
-        std::uint64_t sequence;
         std::function<void()> work;
     };
-    std::vector<Job> jobs_;
+    std::vector<Job> jobs_; // in the order they came: min_element takes the first of a tie
     double now_ = 0;
-    std::uint64_t sequence_ = 0;
 };
 
 class FakeProcessInfo : public ProcessInfo {
