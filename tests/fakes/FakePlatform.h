@@ -74,8 +74,6 @@ public:
     bool deferApplied = false;
     std::vector<std::function<void(bool)>> pendingApplied;
 
-    int reads = 0;
-
     // Created observers still referenced by anyone.
     int observersAlive() const {
         return static_cast<int>(std::count_if(observers_.begin(), observers_.end(),
@@ -136,7 +134,6 @@ public:
     }
     AXError copyAttributeValue(const AXElementRef& element, const std::string& attribute,
                                AXAttributeValue& value) override {
-        ++reads;
         auto& fake = static_cast<FakeElement&>(*element);
         auto found = fake.attributes.find(attribute);
         if (found != fake.attributes.end()) {
