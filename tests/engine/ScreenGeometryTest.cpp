@@ -9,29 +9,9 @@ using fakes::FakePlatform;
 
 namespace {
 
-TEST(DisplaySnapshot, ConvertsDisplaysAndPointerIntoTopLeftSpace) {
-    FakePlatform platform;
-    EXPECT_TRUE(DisplaySnapshot::take(platform.displays).screens.empty());
-
-    // The reference is the primary's full frame, also for displays above and below it
-    // and for the pointer; visible frames convert like frames.
-    platform.displays.displays = {
-        {Rect(0, 0, 1000, 800), Rect(0, 0, 1000, 760), "P"},
-        {Rect(0, 800, 1200, 900), Rect(0, 800, 1200, 900), "Above"},
-        {Rect(100, -1500, 1600, 1500), Rect(100, -1450, 1600, 1450), "Below"},
-    };
-    platform.displays.mouse = {700, -1000};
-    const DisplaySnapshot stacked = DisplaySnapshot::take(platform.displays);
-    ASSERT_EQ(stacked.screens.size(), 3u);
-    EXPECT_EQ(stacked.screens[0].visibleFrame, Rect(0, 40, 1000, 760));
-    EXPECT_EQ(stacked.screens[1].frame, Rect(0, -900, 1200, 900));
-    EXPECT_EQ(stacked.screens[2].frame, Rect(100, 800, 1600, 1500));
-    EXPECT_EQ(stacked.screens[2].visibleFrame, Rect(100, 800, 1600, 1450));
-    EXPECT_EQ(stacked.pointer, (Point{700, 1800}));
-}
-
 TEST(ScreenGeometry, ContainmentIsHalfOpenAndFirstListedWins) {
     FakePlatform platform;
+    EXPECT_TRUE(DisplaySnapshot::take(platform.displays).screens.empty());
     platform.useExampleDisplays();
     auto list = DisplaySnapshot::take(platform.displays).screens;
     auto nameAt = [&list](double x, double y) {

@@ -92,6 +92,7 @@ TEST_F(PlacementTest, LeavesAloneWhatIsNotAMovableStandardWindowOfAnIncludedAppl
         const char* name;
         std::function<void(FakeElement&)> breakIt;
     };
+    const AXValue odd{AXValueType::CGSize, Point{}};
     const std::vector<Case> cases = {
         {"disabled", [&](FakeElement&) { controller->isEnabled = false; }},
         {"untrusted", [&](FakeElement&) { platform.accessibility.trusted = false; }},
@@ -109,6 +110,10 @@ TEST_F(PlacementTest, LeavesAloneWhatIsNotAMovableStandardWindowOfAnIncludedAppl
          }},
         {"position read fails", [](FakeElement& w) { w.readErrors["AXPosition"] = -25204; }},
         {"size read fails", [](FakeElement& w) { w.readErrors["AXSize"] = -25212; }},
+        // Values of another kind, or whose type code does not match what they hold.
+        {"role not text", [](FakeElement& w) { w.attributes["AXRole"] = 42.0; }},
+        {"position coded as a size", [&](FakeElement& w) { w.attributes["AXPosition"] = odd; }},
+        {"size holding a point", [&](FakeElement& w) { w.attributes["AXSize"] = odd; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
