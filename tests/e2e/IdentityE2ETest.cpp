@@ -10,9 +10,22 @@
 namespace e2e {
 namespace {
 
-using IdentityE2ETest = E2ETest;
+class IdentityE2ETest : public E2ETest {
+protected:
+    // The manager is replaced, or killed and started again: every window is
+    // taken again, and none of them is new.
+    void restartManager(bool kill);
+};
 
-TEST_F(IdentityE2ETest, WindowManagerRestartLeavesOpenWindowsAndPlacesLaterOnes) {
+TEST_F(IdentityE2ETest, WindowManagerReplacedLeavesOpenWindowsAndPlacesLaterOnes) {
+    restartManager(false);
+}
+
+TEST_F(IdentityE2ETest, WindowManagerKilledAndStartedLeavesOpenWindowsAndPlacesLaterOnes) {
+    restartManager(true);
+}
+
+void IdentityE2ETest::restartManager(bool kill) {
     ASSERT_NO_FATAL_FAILURE(startDesktop());
     ASSERT_NO_FATAL_FAILURE(pointAt(0));
     std::vector<Window> open;
@@ -28,12 +41,25 @@ TEST_F(IdentityE2ETest, WindowManagerRestartLeavesOpenWindowsAndPlacesLaterOnes)
     // openbox keeps a log in its cache folder: a throw-away one.
     char cache[] = "/tmp/tarnwick-e2e-cache-XXXXXX";
     ASSERT_TRUE(mkdtemp(cache));
-    auto wm = spawn({"openbox", "--replace", "--sm-disable"}, {{"XDG_CACHE_HOME", cache}});
+    ASSERT_EQ(before.size(), 1u);
+    if (kill) {
+        desktop_->killManager();
+        // Its check window ends with its connection; a new manager waits for that.
+        ASSERT_TRUE(waitUntil(
+            [&] { return x_->cardinals(before[0], "_NET_SUPPORTING_WM_CHECK").empty(); }, 5s));
+    }
+    std::vector<std::string> openbox{"openbox", "--sm-disable"};
+    if (!kill)
+        openbox.push_back("--replace");
+    auto wm = spawn(openbox, {{"XDG_CACHE_HOME", cache}});
     ASSERT_TRUE(waitUntil(
         [&] {
             auto now = x_->cardinals(x_->root(), "_NET_SUPPORTING_WM_CHECK");
-            return !now.empty() && now != before &&
-                   std::all_of(open.begin(), open.end(), [&](const Window& w) {
+            // A killed manager's check window is gone, and the next may get its id.
+            const bool up =
+                now.size() == 1 &&
+                (kill ? x_->cardinals(now[0], "_NET_SUPPORTING_WM_CHECK") == now : now != before);
+            return up && std::all_of(open.begin(), open.end(), [&](const Window& w) {
                        return listed(w.id) && x_->cardinals(w.id, "_NET_FRAME_EXTENTS").size() == 4;
                    });
         },

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <signal.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -45,18 +46,17 @@ void VirtualDesktop::relayout(const std::string& layout) {
     monitors_ = parseLayout(layout);
 }
 
-void VirtualDesktop::end(int signal) {
-    if (stateFile_.empty())
-        return;
-    // The server goes first, and its window manager with it: a manager still busy
-    // with windows that just went can hang on a SIGTERM (fluxbox does).
+pid_t VirtualDesktop::statePid(const std::string& key) const {
     std::ifstream state(stateFile_);
-    std::string line;
-    pid_t server = 0;
-    while (std::getline(state, line))
-        if (line.starts_with("XORG_PID="))
-            server = pid_t(std::stoi(line.substr(9)));
-    if (server > 0 && ::kill(server, signal) == 0)
+    for (std::string line; std::getline(state, line);)
+        if (line.starts_with(key + "="))
+            return pid_t(std::stoi(line.substr(key.size() + 1)));
+    return 0;
+}
+
+void VirtualDesktop::killServer() {
+    const pid_t server = statePid("XORG_PID");
+    if (server > 0 && ::kill(server, SIGKILL) == 0)
         waitUntil(
             [&] {
                 std::ifstream stat("/proc/" + std::to_string(server) + "/stat");
@@ -65,6 +65,19 @@ void VirtualDesktop::end(int signal) {
                 return !stat || text.find(") Z ") != std::string::npos;
             },
             10s);
+    stop();
+}
+
+void VirtualDesktop::killManager() {
+    // It leads a process group of its own.
+    if (const pid_t manager = statePid("WM_PID"); manager > 0)
+        ::kill(-manager, SIGKILL);
+}
+
+void VirtualDesktop::stop() {
+    if (stateFile_.empty())
+        return;
+    // The script ends the server first; its window manager leaves with it.
     runCommand({TARNWICK_VIRTUAL_DESKTOP, "stop", "--state", stateFile_});
     stateFile_.clear();
 }

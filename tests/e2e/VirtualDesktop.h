@@ -3,9 +3,9 @@
 #include "XQuery.h"
 
 #include <algorithm>
-#include <csignal>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace e2e {
@@ -24,7 +24,7 @@ public:
     VirtualDesktop(const std::string& layout, std::optional<int> display = std::nullopt,
                    const std::string& manager = "openbox");
     // Ends the server and the window manager.
-    ~VirtualDesktop() { end(SIGTERM); }
+    ~VirtualDesktop() { stop(); }
     VirtualDesktop(const VirtualDesktop&) = delete;
     VirtualDesktop& operator=(const VirtualDesktop&) = delete;
 
@@ -40,13 +40,16 @@ public:
     void relayout(const std::string& layout);
     // Kills the server outright, as a crash would: its lock stays behind, so no
     // one else takes the display before it is started again.
-    void killServer() { end(SIGKILL); }
+    void killServer();
+    // Kills the window manager outright; its windows go back to the root.
+    void killManager();
 
     // Whether this machine can run the server at all (root, Xorg, dummy driver).
     static std::optional<std::string> unavailableReason();
 
 private:
-    void end(int signal);
+    void stop();
+    pid_t statePid(const std::string& key) const;
 
     std::string display_;
     std::string stateFile_;
