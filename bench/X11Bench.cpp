@@ -225,11 +225,9 @@ public:
     }
 
     // Opens count windows at (x, y) on the primary monitor and follows them from
-    // their map until their frames are where the rule puts them; the map-to-place
-    // times in ms of those placed.
+    // their map until their clients are told they are where the rule puts them.
     struct Opened {
         std::vector<uint32_t> ids;
-        std::vector<double> placed;
         struct Placed {
             uint32_t id;
             long long mappedUs, toldUs; // the client's map, and its news of the new place
@@ -248,11 +246,10 @@ public:
         const Rect initial{double(x), double(y), double(w + extents_[0] + extents_[1]),
                            double(h + extents_[2] + extents_[3])};
         auto target = expectedPosition(initial, pointer_.first, pointer_.second, screens());
-        std::map<uint32_t, double> mapped;
+        std::map<uint32_t, long long> mapped; // µs
         Opened result;
-        std::vector<double>& placed = result.placed;
         const auto deadline = Clock::now() + timeout;
-        while (target && int(placed.size()) < count) {
+        while (target && int(result.details.size()) < count) {
             auto line = p->readLine(deadline);
             if (!line)
                 break;
@@ -262,14 +259,13 @@ public:
             if (std::sscanf(line->c_str(), "window 0x%x", &id) == 1) {
                 result.ids.push_back(id);
             } else if (std::sscanf(line->c_str(), "map 0x%x %lld", &id, &us) == 2) {
-                mapped.emplace(id, double(us) / 1000);
+                mapped.emplace(id, us);
             } else if (std::sscanf(line->c_str(), "configure 0x%x %d %d %lld", &id, &cx, &cy,
                                    &us) == 4 &&
                        mapped.contains(id) && std::abs(cx - extents_[0] - target->first) <= 1 &&
                        std::abs(cy - extents_[2] - target->second) <= 1) {
-                placed.push_back(double(us) / 1000 - mapped[id]);
-                result.details.push_back({id, static_cast<long long>(mapped[id] * 1000), us,
-                                          cx - int(extents_[0]), cy - int(extents_[2])});
+                result.details.push_back(
+                    {id, mapped[id], us, cx - int(extents_[0]), cy - int(extents_[2])});
                 mapped.erase(id); // counted once
             }
         }

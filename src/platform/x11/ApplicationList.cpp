@@ -8,7 +8,7 @@ RunningApplicationRef ApplicationList::join(Window window, const ClientFacts& fa
     auto [it, isNew] = applications_.try_emplace(facts.pid);
     Application& app = it->second;
     const bool wasRegular = app.regular > 0;
-    if (!app.windows.insert_or_assign(window, facts).second) {
+    if (!app.windows.try_emplace(window, facts).second) {
         return nullptr; // joined already
     }
     app.regular += facts.regular ? 1 : 0;

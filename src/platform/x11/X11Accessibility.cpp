@@ -35,8 +35,7 @@ X11Accessibility::X11Accessibility(X11Connection& connection, X11Workspace& work
                                    std::function<bool()> trustPrompt, QObject* parent)
     : QObject(parent), x_(connection), workspace_(workspace), displays_(displays),
       runLoop_(runLoop), trustTest_(std::move(trustTest)), trustPrompt_(std::move(trustPrompt)),
-      reader_(connection, displays,
-              [&workspace] { return workspace.windowManager().publishesAllowedActions(); }) {}
+      reader_(connection, displays, workspace.windowManager()) {}
 
 bool X11Accessibility::isProcessTrusted() {
     return trustTest_ && trustTest_();

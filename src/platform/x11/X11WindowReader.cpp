@@ -118,9 +118,7 @@ std::optional<WindowFacts> X11WindowReader::read(xcb_window_t window, std::uint6
             }
         }
         const auto allowed = X11Properties::atoms(*actionsP);
-        f.movable = allowed
-                        ? contains(allowed, a.actionMove)
-                        : !(managerPublishesAllowedActions_ && managerPublishesAllowedActions_());
+        f.movable = allowed ? contains(allowed, a.actionMove) : !manager_.publishesAllowedActions();
         // _NET_FRAME_EXTENTS may not be set yet; the frame then counts as none.
         const auto frame =
             X11Properties::frameExtents(*extentsP).value_or(X11Properties::FrameExtents{});

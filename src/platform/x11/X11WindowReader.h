@@ -2,8 +2,8 @@
 
 #include "engine/ports/Accessibility.h"
 #include "platform/x11/X11Displays.h"
+#include "platform/x11/X11WindowManager.h"
 
-#include <functional>
 #include <optional>
 
 namespace tarnwick {
@@ -28,9 +28,8 @@ struct WindowFacts {
 class X11WindowReader {
 public:
     X11WindowReader(X11Connection& connection, X11Displays& displays,
-                    std::function<bool()> managerPublishesAllowedActions)
-        : x_(connection), displays_(displays),
-          managerPublishesAllowedActions_(std::move(managerPublishesAllowedActions)) {}
+                    const X11WindowManager& manager)
+        : x_(connection), displays_(displays), manager_(manager) {}
 
     // Kept for the connection's turn, so that the reads of one handling cost
     // one wait; none when the window is gone.
@@ -43,7 +42,7 @@ public:
 private:
     X11Connection& x_;
     X11Displays& displays_;
-    std::function<bool()> managerPublishesAllowedActions_;
+    const X11WindowManager& manager_;
     xcb_window_t cachedWindow_ = 0;
     std::uint64_t cachedGeneration_ = 0;
     std::optional<WindowFacts> cachedFacts_;
