@@ -4,7 +4,6 @@
 #     windows rendered offscreen with a fixed font, style and size by
 #     tarnwick-pictures; the test docs_pictures fails when they are out of date.
 #   demo.png: the demo session's desktop (scripts/demo.sh).
-#   e2e-placement.png: an end-to-end test's annotated screenshot.
 #
 #   scripts/pictures.sh [--widgets] [BUILD_DIR]
 #     --widgets   only the menu and windows: seconds, no root, no X server
@@ -25,7 +24,7 @@ fi
 
 [[ -f $build/CMakeCache.txt ]] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 targets=(tarnwick-pictures)
-((widgets)) || targets+=(tarnwick tarnwick_e2e_tests)
+((widgets)) || targets+=(tarnwick)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 made=(docs/menu.png docs/settings-general.png docs/settings-help.png docs/about.png)
@@ -33,9 +32,7 @@ made=(docs/menu.png docs/settings-general.png docs/settings-help.png docs/about.
 "$build/tests/docs/tarnwick-pictures" write docs 2> >(grep -v '^This plugin does not support' >&2)
 if ((!widgets)); then
   bash scripts/demo.sh --program "$build/src/ui/tarnwick" --screenshot docs/demo.png
-  TARNWICK_E2E_SCREENSHOT=docs/e2e-placement.png "$build/tests/e2e/tarnwick_e2e_tests" \
-    --gtest_filter='*XtermAndTestClient*'
-  made+=(docs/demo.png docs/e2e-placement.png)
+  made+=(docs/demo.png)
   # Under sudo, the pictures stay the calling user's.
   [[ -z ${SUDO_UID:-} ]] || chown "$SUDO_UID:$SUDO_GID" "${made[@]}"
 fi

@@ -242,36 +242,4 @@ void E2ETest::expectLeftAlone(const Window& window, bool exact, std::string repo
     }
 }
 
-void E2ETest::screenshotIfAsked(const Window& moved) {
-    const char* path = std::getenv("TARNWICK_E2E_SCREENSHOT");
-    if (!path || !*path)
-        return;
-    const std::string raw = std::string(path) + ".xwd.png";
-    ASSERT_TRUE(runCommand({"import", "-window", "root", raw}, {{"DISPLAY", desktop_->display()}}))
-        << "import failed";
-    std::vector<std::string> args{"convert", raw, "-fill", "none", "-pointsize", "40"};
-    // A rectangle outlined in a colour, with a label in it above its lower edge.
-    auto draw = [&](const Rect& r, const std::string& colour, double labelY,
-                    const std::string& label) {
-        args.insert(
-            args.end(),
-            {"-stroke", colour, "-strokewidth", "4", "-draw",
-             "rectangle " + pair(r.x, r.y) + " " + pair(r.x + r.width - 1, r.y + r.height - 1),
-             "-stroke", "none", "-fill", colour, "-draw",
-             "text " + pair(r.x + 20, labelY) + " '" + label + "'", "-fill", "none"});
-    };
-    for (const Monitor& m : desktop_->monitors())
-        draw(m.frame, "#8fb3d9", m.frame.y + m.frame.height - 30,
-             m.output + (m.primary ? " (primary)" : ""));
-    draw(moved.initial, "#e06c4c", moved.initial.y - 12, "where the window opened");
-    const auto [px, py] = pointer_;
-    args.insert(args.end(),
-                {"-stroke", "#f2c14e", "-strokewidth", "5", "-draw",
-                 "circle " + pair(px, py) + " " + pair(px + 22, py), "-stroke", "none", "-fill",
-                 "#f2c14e", "-draw", "text " + pair(px + 32, py + 12) + " 'pointer'", "-resize",
-                 "50%", "-colors", "64", path});
-    EXPECT_TRUE(runCommand(args)) << "convert failed";
-    std::filesystem::remove(raw);
-}
-
 } // namespace e2e

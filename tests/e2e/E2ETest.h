@@ -69,9 +69,6 @@ protected:
     // managed; or, after a manager re-framed it, its centre on the same monitor.
     // Only meaningful once a later window has been reported (the reports are in order).
     void expectLeftAlone(const Window& window, bool exact = true, std::string reportedAs = {});
-    // With TARNWICK_E2E_SCREENSHOT=file.png set, saves the screen, halved, with the
-    // monitors, the pointer and the window's first frame drawn in.
-    void screenshotIfAsked(const Window& moved);
 
     std::string manager_ = "openbox";
     std::vector<std::string> headlessArgs_;

@@ -18,7 +18,6 @@ TEST_P(ManagerE2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) 
     xterm.requestY = 500;
     ASSERT_TRUE(waitManaged(xterm));
     ASSERT_NO_FATAL_FAILURE(expectMoved(xterm));
-    screenshotIfAsked(xterm);
 
     // Qt-style static gravity with a program-chosen position lands by the outer
     // frame; a window without _NET_WM_PID is found through X-Resource.
