@@ -240,7 +240,7 @@ public:
 class ManualScheduler : public Scheduler {
 public:
     void after(Duration delay, std::function<void()> work) override {
-        jobs_.push_back({now_ + std::max(0.0, delay.count()), std::move(work)});
+        jobs_.emplace(now_ + std::max(0.0, delay.count()), std::move(work));
     }
     void every(Duration interval, std::function<void()> work) override {
         after(interval, [this, interval, work] {
@@ -253,26 +253,17 @@ public:
     // they add), in due order, and jobs due together in the order they came.
     void advance(Duration by) {
         const double until = now_ + std::max(0.0, by.count());
-        for (;;) {
-            auto next = std::min_element(jobs_.begin(), jobs_.end(),
-                                         [](const Job& a, const Job& b) { return a.due < b.due; });
-            if (next == jobs_.end() || next->due > until) {
-                break;
-            }
-            Job job = std::move(*next);
-            jobs_.erase(next);
-            now_ = std::max(now_, job.due);
-            job.work();
+        while (!jobs_.empty() && jobs_.begin()->first <= until) {
+            auto [due, work] = std::move(*jobs_.begin());
+            jobs_.erase(jobs_.begin());
+            now_ = due;
+            work();
         }
         now_ = until;
     }
 
 private:
-    struct Job {
-        double due;
-        std::function<void()> work;
-    };
-    std::vector<Job> jobs_; // in the order they came: min_element takes the first of a tie
+    std::multimap<double, std::function<void()>> jobs_; // a tie keeps the order they came in
     double now_ = 0;
 };
 
