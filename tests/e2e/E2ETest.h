@@ -31,9 +31,6 @@ class E2ETest : public ::testing::Test {
 protected:
     void SetUp() override;
     bool hasManager() const { return manager_ != "none"; }
-    // Why the tests skip a window manager: not chosen in $TARNWICK_E2E_MANAGERS
-    // (comma-separated, or "all"; by default the ones CI runs), or not installed.
-    static std::optional<std::string> managerUnavailable(const std::string& manager);
 
     // Starts everything; the dock sits on the primary monitor's top (or bottom)
     // edge; tarnwick-headless gets headlessArgs_.
@@ -79,7 +76,6 @@ protected:
     std::unique_ptr<Process> headless_;
     std::vector<Window> kept_;
     std::vector<Strut> struts_;
-    std::optional<Rect> toolbar_; // fluxbox's
     std::pair<int, int> pointer_{0, 0};
 };
 
