@@ -39,17 +39,24 @@ std::unique_ptr<Process> E2ETest::spawn(const std::vector<std::string>& argv,
     return std::make_unique<Process>(argv, env);
 }
 
-void E2ETest::startDesktop(const std::string& layout, Strut::Side dockSide) {
-    desktop_ = std::make_unique<VirtualDesktop>(layout, std::nullopt, manager_);
+void E2ETest::startDesktop(size_t pointer, const std::string& layout, Strut::Side dockSide,
+                           std::optional<int> display) {
+    desktop_ = std::make_unique<VirtualDesktop>(layout, display, manager_);
     ASSERT_TRUE(desktop_->started()) << "the virtual desktop did not start";
     x_ = std::make_unique<XQuery>(desktop_->display());
     ASSERT_TRUE(x_->ok());
     ASSERT_EQ(x_->windowManagerName().has_value(), hasManager()) << manager_;
-    ASSERT_NO_FATAL_FAILURE(startDock(dockSide));
+    const Rect& p = desktop_->primary().frame;
+    const bool top = dockSide == Strut::Top;
+    struts_.clear();
+    ASSERT_NO_FATAL_FAILURE(openDock(
+        "TarnwickDock", {p.x, top ? p.y : p.y + p.height - dockThickness, p.width, dockThickness},
+        {dockSide,
+         top ? p.y + dockThickness : x_->rootSize().second - (p.y + p.height) + dockThickness, p.x,
+         p.x + p.width - 1}));
     if (manager_ == "fluxbox") {
         // Its toolbar publishes no strut; the work area leaves out as many rows
         // along the root's bottom, whichever monitor reaches down there.
-        const Rect& p = desktop_->primary().frame;
         std::optional<Rect> toolbar;
         ASSERT_TRUE(waitUntil(
             [&] {
@@ -63,6 +70,9 @@ void E2ETest::startDesktop(const std::string& layout, Strut::Side dockSide) {
             << "no toolbar on the primary monitor's bottom";
         struts_.push_back({Strut::Bottom, toolbar->height, 0, double(x_->rootSize().first - 1)});
     }
+    ASSERT_NO_FATAL_FAILURE(pointAt(pointer));
+    if (headless_)
+        return; // it outlived an earlier server
     std::vector<std::string> argv{TARNWICK_HEADLESS};
     argv.insert(argv.end(), headlessArgs_.begin(), headlessArgs_.end());
     headless_ = spawn(argv);
@@ -70,20 +80,16 @@ void E2ETest::startDesktop(const std::string& layout, Strut::Side dockSide) {
         << "tarnwick-headless did not become ready";
 }
 
-void E2ETest::startDock(Strut::Side side) {
-    const Rect& p = desktop_->primary().frame;
-    const double y = side == Strut::Top ? p.y : p.y + p.height - dockThickness;
-    const double size = side == Strut::Top
-                            ? p.y + dockThickness
-                            : x_->rootSize().second - (p.y + p.height) + dockThickness;
-    struts_ = {{side, size, p.x, p.x + p.width - 1}};
-    dock_ = spawn({TARNWICK_TESTCLIENT, "--class", "TarnwickDock", "--type", "dock", "--pos",
-                   pair(p.x, y), "--size", pair(p.width, dockThickness), "--strut",
-                   (side == Strut::Top ? "top," : "bottom,") + pair(size, p.x) + "," +
-                       std::to_string(int(p.x + p.width - 1))});
+void E2ETest::openDock(const std::string& wmClass, const Rect& at, const Strut& strut) {
+    struts_.push_back(strut);
+    docks_.push_back(
+        spawn({TARNWICK_TESTCLIENT, "--class", wmClass, "--type", "dock", "--pos", pair(at.x, at.y),
+               "--size", pair(at.width, at.height), "--strut",
+               (strut.side == Strut::Top ? "top," : "bottom,") + pair(strut.size, strut.start) +
+                   "," + std::to_string(int(strut.end))}));
     // The window manager has taken the strut into account once the dock is a client.
-    ASSERT_TRUE(waitUntil([&] { return x_->clientWithClass("TarnwickDock").has_value(); }, 10s))
-        << "the dock was not managed";
+    ASSERT_TRUE(waitUntil([&] { return x_->clientWithClass(wmClass).has_value(); }, 10s))
+        << wmClass << " was not managed";
 }
 
 std::vector<Screen> E2ETest::screens() {

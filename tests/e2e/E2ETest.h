@@ -32,10 +32,13 @@ protected:
     void SetUp() override;
     bool hasManager() const { return manager_ != "none"; }
 
-    // Starts everything; the dock sits on the primary monitor's top (or bottom)
-    // edge; tarnwick-headless gets headlessArgs_.
-    void startDesktop(const std::string& layout = sideBySide, Strut::Side dockSide = Strut::Top);
-    void startDock(Strut::Side side);
+    // Starts everything, with the pointer at the centre of a monitor; the dock
+    // sits on the primary monitor's top (or bottom) edge; tarnwick-headless gets
+    // headlessArgs_, and keeps running when a new server is started on the display.
+    void startDesktop(size_t pointer, const std::string& layout = sideBySide,
+                      Strut::Side dockSide = Strut::Top, std::optional<int> display = std::nullopt);
+    // A dock at that place, reserving the strut.
+    void openDock(const std::string& wmClass, const Rect& at, const Strut& strut);
     std::unique_ptr<Process> spawn(const std::vector<std::string>& argv,
                                    std::map<std::string, std::string> env = {});
     const Monitor& monitor(size_t index) const { return desktop_->monitors().at(index); }
@@ -72,7 +75,7 @@ protected:
     // In the order they start; they end the other way round.
     std::unique_ptr<VirtualDesktop> desktop_;
     std::unique_ptr<XQuery> x_;
-    std::unique_ptr<Process> dock_;
+    std::vector<std::unique_ptr<Process>> docks_;
     std::unique_ptr<Process> headless_;
     std::vector<Window> kept_;
     std::vector<Strut> struts_;

@@ -7,8 +7,7 @@ namespace {
 
 TEST_P(ManagerE2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) {
     // The primary, with the dock, is away from the root's origin.
-    ASSERT_NO_FATAL_FAILURE(startDesktop("1280x1024+0+0,1920x1080+1280+0*"));
-    ASSERT_NO_FATAL_FAILURE(pointAt(0));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(0, "1280x1024+0+0,1920x1080+1280+0*"));
 
     Window xterm =
         openProgram({"xterm", "-class", "TwXterm", "-geometry", "60x15+2200+500", "-e", "sh", "-c",
@@ -33,8 +32,7 @@ TEST_P(ManagerE2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) 
 }
 
 TEST_P(ManagerE2ETest, LeavesAloneWhatIsNotAMovableStandardWindowOrIsAlreadyThere) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop());
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(1));
 
     std::vector<Window> untouched;
     auto open = [&](const std::string& cls, int x, std::vector<std::string> flags) {
@@ -73,8 +71,7 @@ TEST_P(ManagerE2ETest, LeavesAloneWhatIsNotAMovableStandardWindowOrIsAlreadyTher
 TEST_P(ManagerE2ETest, AMaximizedWindowEndsMaximizedOnThePointersMonitor) {
     if (!hasManager())
         GTEST_SKIP() << "maximizing takes a window manager";
-    ASSERT_NO_FATAL_FAILURE(startDesktop());
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(1));
     Window w = openClient("TwMaximized", 100, 100, 500, 400, {"--maximized"});
     ASSERT_TRUE(waitManaged(w));
     ASSERT_TRUE(waitForReport(w.wmClass)) << "the maximized window was not reported";
@@ -99,8 +96,7 @@ TEST_P(ManagerE2ETest, AMaximizedWindowEndsMaximizedOnThePointersMonitor) {
 }
 
 TEST_P(ManagerE2ETest, AWindowWithItsOwnDecorationsLandsByWhatTheUserSees) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop());
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(1));
     // The shadow margins of gtk3-demo under a compositing manager; where the
     // manager puts such a window at first is its own choice.
     Window shadowed = openClient("TwShadow", 300, 200, 500, 350, {"--shadow", "26,26,23,29"});
@@ -123,13 +119,10 @@ TEST_P(ManagerE2ETest, AWindowWithItsOwnDecorationsLandsByWhatTheUserSees) {
 }
 
 TEST_P(ManagerE2ETest, AStrutCoveringAWholeMonitorLeavesItWhole) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop());
+    ASSERT_NO_FATAL_FAILURE(startDesktop(1));
     // A broken panel reserves the right monitor from top to bottom.
-    auto broken = spawn({TARNWICK_TESTCLIENT, "--class", "TwBrokenDock", "--type", "dock", "--pos",
-                         "1600,0", "--size", "1280,20", "--strut", "top,65535,1600,2879"});
-    ASSERT_TRUE(waitUntil([&] { return x_->clientWithClass("TwBrokenDock").has_value(); }, 10s));
-    struts_.push_back({Strut::Top, 65535, 1600, 2879});
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
+    ASSERT_NO_FATAL_FAILURE(
+        openDock("TwBrokenDock", {1600, 0, 1280, 20}, {Strut::Top, 65535, 1600, 2879}));
     Window w = openClient("TwUnderBroken", 300, 200, 500, 350);
     ASSERT_TRUE(waitManaged(w));
     if (manager_ != "metacity") {
@@ -153,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Managers, ManagerE2ETest,
 TEST_F(E2ETest, ThreeMonitorsStackedAndSideBySideThenOneSwitchedOff) {
     // The primary is below the root's origin; its dock sits on its bottom edge.
     ASSERT_NO_FATAL_FAILURE(
-        startDesktop("1920x1080+0+0,1600x900+160+1080*,1280x1024+1920+0", Strut::Bottom));
+        startDesktop(1, "1920x1080+0+0,1600x900+160+1080*,1280x1024+1920+0", Strut::Bottom));
     const struct {
         size_t pointer;
         int x, y;

@@ -4,8 +4,7 @@ namespace e2e {
 namespace {
 
 TEST_F(E2ETest, PlacesEveryWindowOfABurst) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop());
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(1));
     constexpr int count = 50;
     auto burst = spawn({TARNWICK_TESTCLIENT, "--class", "TwBurst", "--pos", "150,200", "--size",
                         "300,200", "--count", std::to_string(count)});
@@ -24,30 +23,19 @@ TEST_F(E2ETest, PlacesEveryWindowOfABurst) {
 }
 
 TEST_F(E2ETest, OutlivesTheXServerAndReattachesToTheNextOne) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop());
-    const int number = desktop_->number();
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    Window before = openClient("TwBeforeCrash", 200, 200);
-    ASSERT_TRUE(waitManaged(before));
-    ASSERT_NO_FATAL_FAILURE(expectMoved(before));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(1));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwBeforeCrash", 200, 200));
 
     // The server dies under everyone.
+    const int number = desktop_->number();
     desktop_->killServer();
-    before.process.reset();
-    dock_.reset();
-    x_.reset();
     ASSERT_TRUE(headless_->waitForLine([](const std::string& l) { return l == "trusted 0"; }, 20s))
         << "no loss of trust was reported";
 
     // A new server on the same display.
-    desktop_ = std::make_unique<VirtualDesktop>(sideBySide, number);
-    ASSERT_TRUE(desktop_->started()) << "display :" << number << " could not be reused";
-    x_ = std::make_unique<XQuery>(desktop_->display());
-    ASSERT_TRUE(x_->ok());
-    ASSERT_NO_FATAL_FAILURE(startDock(Strut::Top));
+    ASSERT_NO_FATAL_FAILURE(startDesktop(1, sideBySide, Strut::Top, number));
     ASSERT_TRUE(headless_->waitForLine([](const std::string& l) { return l == "trusted 1"; }, 30s))
         << "tarnwick-headless did not re-attach";
-    ASSERT_NO_FATAL_FAILURE(pointAt(1));
     ASSERT_NO_FATAL_FAILURE(openMovedClient("TwAfterCrash", 200, 200));
 }
 
