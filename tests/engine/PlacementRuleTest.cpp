@@ -51,13 +51,10 @@ TEST(RelativePlacement, KeepsTheRelativePlaceInTheFreeRoom) {
                          {{450, 1050}, {600, 1500}, {100, 0}},
                          {{600, 1100}, {1100, 500}, {0, 60}},
                      });
-}
-
-TEST(RelativePlacement, UnknownRoomCountsAsNone) {
+    // Unknown room counts as none.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const Point moved = relativePlacement({560, 217.5}, {800, 600}, Rect(0, nan, 1920, nan),
-                                          Rect(1920, -135, nan, 1415));
-    EXPECT_EQ(moved, (Point{1920, -135}));
+    expectPlacements(Rect(0, nan, 1920, nan), Rect(1920, -135, nan, 1415),
+                     {{{560, 217.5}, {800, 600}, {1920, -135}}});
 }
 
 } // namespace

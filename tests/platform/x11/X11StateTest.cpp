@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -107,15 +106,10 @@ TEST(X11DisplaysOnXvfb, VisibleFrameLessStrutsAndUnexplainedWorkAreaPointerInGlo
     X11Displays displays(x);
     displays.attach();
     xcb_connection_t* c = x.xcb();
-    const auto atom = [c](const char* name) {
-        auto r = XcbPtr<xcb_intern_atom_reply_t>(xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr));
-        return r ? r->atom : 0;
-    };
-    const auto set = [&](xcb_window_t w, const char* name, xcb_atom_t type,
+    const X11Connection::Atoms& atoms = x.atoms();
+    const auto set = [&](xcb_window_t w, xcb_atom_t name, xcb_atom_t type,
                          std::vector<std::uint32_t> values) {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, atom(name), type, 32,
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, name, type, 32,
                             static_cast<std::uint32_t>(values.size()), values.data());
     };
 
@@ -129,12 +123,12 @@ TEST(X11DisplaysOnXvfb, VisibleFrameLessStrutsAndUnexplainedWorkAreaPointerInGlo
     const xcb_window_t dock = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, dock, x.root(), 0, 0, 1600, 30, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    set(dock, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM, {atom("_NET_WM_WINDOW_TYPE_DOCK")});
-    set(dock, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL, {0, 0, 30, 0, 0, 0, 0, 0, 0, 1599, 0, 0});
+    set(dock, atoms.netWmWindowType, XCB_ATOM_ATOM, {atoms.typeDock});
+    set(dock, atoms.netWmStrutPartial, XCB_ATOM_CARDINAL, {0, 0, 30, 0, 0, 0, 0, 0, 0, 1599, 0, 0});
     xcb_map_window(c, dock);
     displays.docks().consider(dock);
     displays.docks().eventsProcessed();
-    set(x.root(), "_NET_WORKAREA", XCB_ATOM_CARDINAL, {0, 30, 1600, 846});
+    set(x.root(), atoms.netWorkarea, XCB_ATOM_CARDINAL, {0, 30, 1600, 846});
     xcb_warp_pointer(c, XCB_NONE, x.root(), 0, 0, 0, 0, 100, 200);
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     x.endTurn();
