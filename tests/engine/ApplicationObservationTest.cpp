@@ -31,7 +31,8 @@ protected:
     RecordingLog log;
 };
 
-TEST_F(ObservationTest, ObservesOnlyRegularApplicationsWithAnIdentifierThatAreNotOursOrTheSystems) {
+TEST_F(ObservationTest,
+       ObservesOncePermittedOnlyRegularApplicationsWithAnIdentifierNotOursOrTheSystems) {
     add(platform.processInfo.pid, "org.example.self");
     add(2, "org.example.agent", ActivationPolicy::Accessory);
     add(3, "org.example.daemon", ActivationPolicy::Prohibited);
@@ -41,9 +42,16 @@ TEST_F(ObservationTest, ObservesOnlyRegularApplicationsWithAnIdentifierThatAreNo
     add(30, "com.apple.spotlight"); // differs in letter case only
     add(31, "org.example.excluded");
 
+    // A platform that hands out observers while untrusted: the controller's own
+    // check keeps the registry empty until the permission comes.
+    platform.accessibility.refuseObserversWhileUntrusted = false;
+    platform.accessibility.trusted = false;
     auto controller = WindowPlacementController::create(platform.ports());
     controller->excludedBundleIdentifiers = {"org.example.excluded"};
     controller->start();
+    EXPECT_EQ(liveSources(), 0);
+    platform.accessibility.trusted = true;
+    controller->accessibilityPermissionChanged();
 
     for (Pid p : {platform.processInfo.pid, 2, 3, 4, 5, 6}) {
         EXPECT_FALSE(observed(p)) << p;
@@ -82,21 +90,6 @@ TEST_F(ObservationTest, FailedRegistrationsLeaveNothingBehindWhateverTheyHandOut
     EXPECT_TRUE(observed(6));
     EXPECT_TRUE(observed(7));
     EXPECT_TRUE(observed(8));
-}
-
-TEST_F(ObservationTest, PermissionDecidesAttachingWhateverThePlatformAccepts) {
-    add(1, "org.example.one");
-    add(2, "org.example.two");
-    // A platform that hands out observers while untrusted: the controller's own
-    // check keeps the registry empty.
-    platform.accessibility.refuseObserversWhileUntrusted = false;
-    platform.accessibility.trusted = false;
-    auto controller = startController();
-    EXPECT_EQ(liveSources(), 0);
-
-    platform.accessibility.trusted = true;
-    controller->accessibilityPermissionChanged();
-    EXPECT_EQ(liveSources(), 2);
 }
 
 TEST_F(ObservationTest, TerminationDropsTheEntryAndAReusedPidStartsFresh) {
