@@ -65,10 +65,10 @@ protected:
     // the test ends, so that no later window reuses its id.
     void openMovedClient(const std::string& wmClass, int x, int y, int w = 400, int h = 300,
                          const std::vector<std::string>& flags = {});
-    // Not reported (under its class, or reportedAs), and its frame where it was
-    // managed; or, after a manager re-framed it, its centre on the same monitor.
-    // Only meaningful once a later window has been reported (the reports are in order).
-    void expectLeftAlone(const Window& window, bool exact = true, std::string reportedAs = {});
+    // Not reported under its class, and its frame where it was managed; or, after
+    // a manager re-framed it, its centre on the same monitor. Only meaningful once
+    // a later window has been reported (the reports are in order).
+    void expectLeftAlone(const Window& window, bool exact = true);
 
     std::string manager_ = "openbox";
     std::vector<std::string> headlessArgs_;

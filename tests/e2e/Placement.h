@@ -53,8 +53,6 @@ inline std::vector<Screen> screensOf(const std::vector<Monitor>& monitors,
 inline std::optional<std::pair<double, double>>
 expectedPosition(const Rect& w, double px, double py, const std::vector<Screen>& screens,
                  std::string* targetName = nullptr) {
-    if (screens.size() < 2)
-        return std::nullopt;
     auto under = [&](double x, double y) -> const Screen* {
         for (const Screen& s : screens)
             if (s.frame.contains(x, y))

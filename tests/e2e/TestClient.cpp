@@ -3,7 +3,7 @@
 // until its connection ends or it is killed. Options (defaults in main):
 //   --class NAME --type normal|dialog|utility|dock|none --pos X,Y --size W,H --count N
 //   --position-hint p (program-specified) --gravity static --transient-for ID
-//   --shadow L,R,T,B (drawn by the client, as GTK does) --strut SIDE,SIZE,START,END
+//   --shadow L,R,T,B (drawn by the client, as GTK does) --strut top|bottom,SIZE,START,END
 //   --iconic --fullscreen --maximized --no-move (Motif) --no-pid
 //   --exit-after MS: ends the process, so that the next client may get the same ids
 //   --retitle-hz N: renames the windows that often
@@ -122,10 +122,7 @@ xcb_window_t create() {
     }
     if (options.contains("strut")) {
         // left, right, top, bottom, then start/end pairs in the same order.
-        const std::string side = options["strut"].substr(0, options["strut"].find(','));
-        const size_t k =
-            std::map<std::string, size_t>{{"left", 0}, {"right", 1}, {"top", 2}, {"bottom", 3}}.at(
-                side);
+        const size_t k = options["strut"].starts_with("top,") ? 2 : 3;
         const auto strut = numbers("strut", 3);
         std::vector<uint32_t> partial(12, 0);
         partial[k] = strut[0];

@@ -2,7 +2,6 @@
 
 #include "XQuery.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -32,11 +31,6 @@ public:
     const std::string& display() const { return display_; }
     int number() const { return std::stoi(display_.substr(1)); }
     const std::vector<Monitor>& monitors() const { return monitors_; }
-    const Monitor& primary() const {
-        auto p =
-            std::find_if(monitors_.begin(), monitors_.end(), [](auto& m) { return m.primary; });
-        return p != monitors_.end() ? *p : monitors_.front();
-    }
     void relayout(const std::string& layout);
     // Kills the server outright, as a crash would: its lock stays behind, so no
     // one else takes the display before it is started again.
