@@ -57,10 +57,7 @@ std::optional<xcb_window_t> XQuery::clientWithClass(const std::string& wmClass) 
     for (xcb_window_t w : candidates) {
         // Instance and class, each ending in a NUL.
         const std::string both = property(w, XCB_ATOM_WM_CLASS, 8);
-        const auto nul = both.find('\0');
-        if (nul != std::string::npos &&
-            both.substr(nul + 1, both.find('\0', nul + 1) - nul - 1) == wmClass &&
-            (!unmanaged || viewable(w)))
+        if (both.ends_with('\0' + wmClass + '\0') && (!unmanaged || viewable(w)))
             return w;
     }
     return std::nullopt;
