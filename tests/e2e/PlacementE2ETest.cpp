@@ -27,7 +27,7 @@ TEST_P(ManagerE2ETest, MovesNewWindowsOfXtermAndTestClientToThePointersMonitor) 
     // Back the other way, low into the primary, whose bottom edge is the root's:
     // it keeps its place in what fluxbox's toolbar leaves.
     ASSERT_NO_FATAL_FAILURE(pointAt(1));
-    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwBack", 50, 500, 600, 400));
+    ASSERT_NO_FATAL_FAILURE(openMovedClient("TwBack", 50, 580, 600, 400));
 }
 
 TEST_P(ManagerE2ETest, LeavesAloneWhatIsNotAMovableStandardWindowOrIsAlreadyThere) {

@@ -106,6 +106,18 @@ Rect visibleFrame(const Point& clientOrigin, double width, double height, double
                 outer.size.width - s.left - s.right, outer.size.height - s.top - s.bottom);
 }
 
+std::optional<X11Properties::FrameExtents> margins(const Rect& outer, const Rect& inner) {
+    const double left = inner.origin.x - outer.origin.x;
+    const double right = outer.origin.x + outer.size.width - inner.origin.x - inner.size.width;
+    const double top = inner.origin.y - outer.origin.y;
+    const double bottom = outer.origin.y + outer.size.height - inner.origin.y - inner.size.height;
+    if (std::min({left, right, top, bottom}) < 0) {
+        return std::nullopt;
+    }
+    const auto width = [](double d) { return static_cast<std::uint32_t>(d); };
+    return X11Properties::FrameExtents{width(left), width(right), width(top), width(bottom)};
+}
+
 Rect monitorRect(const Monitor& m) {
     return Rect(m.x, m.y, m.width, m.height);
 }

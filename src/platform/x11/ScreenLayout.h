@@ -4,6 +4,7 @@
 #include "platform/x11/X11Properties.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ std::vector<X11Properties::Strut> unexplainedWorkArea(const Rect& workArea,
 Rect visibleFrame(const Point& clientOrigin, double width, double height, double border,
                   const X11Properties::FrameExtents& managerFrame,
                   const X11Properties::FrameExtents& clientShadow);
+
+// The widths of outer's edges around inner, when inner lies within it.
+std::optional<X11Properties::FrameExtents> margins(const Rect& outer, const Rect& inner);
 
 Rect monitorRect(const Monitor& monitor);
 Rect globalFromRoot(const Rect& root, const Monitor& primary);

@@ -160,7 +160,7 @@ AXError X11Accessibility::copyAttributeValue(const AXElementRef& element,
     if (!known) {
         return kAXErrorAttributeUnsupported;
     }
-    const auto f = reader_.read(e->window, e->generation);
+    const auto f = reader_.read(e->window, e->frame, e->generation);
     return f ? f->attribute(attribute, value) : kAXErrorInvalidUIElement;
 }
 
@@ -174,7 +174,7 @@ AXError X11Accessibility::isAttributeSettable(const AXElementRef& element,
         settable = false;
         return kAXErrorSuccess;
     }
-    const auto f = reader_.read(e->window, e->generation);
+    const auto f = reader_.read(e->window, e->frame, e->generation);
     if (!f) {
         return kAXErrorInvalidUIElement;
     }
@@ -197,7 +197,7 @@ AXError X11Accessibility::setAttributeValue(const AXElementRef& element,
         return kAXErrorIllegalArgument;
     }
     // The reads of this handling saw the window and the primary monitor's corner.
-    const auto f = reader_.read(e->window, e->generation);
+    const auto f = reader_.read(e->window, e->frame, e->generation);
     if (!f) {
         return kAXErrorInvalidUIElement;
     }
@@ -224,9 +224,9 @@ AXError X11Accessibility::setAttributeValue(const AXElementRef& element,
         }
     };
     send();
-    const auto& sh = f->shadow;
+    const auto& h = f->hidden;
     moves_.track(e->frame, ScreenLayout::monitorRect(*monitor),
-                 Rect(sh.left, sh.top, sh.right, sh.bottom), send);
+                 Rect(h.left, h.top, h.right, h.bottom), send);
     reader_.forget(); // the frame is moving
     return kAXErrorSuccess;
 }

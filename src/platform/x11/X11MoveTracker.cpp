@@ -21,13 +21,13 @@ bool onMonitor(const Rect& frame, const Rect& monitor) {
 }
 } // namespace
 
-void X11MoveTracker::track(xcb_window_t frame, const Rect& targetMonitor, const Rect& shadow,
+void X11MoveTracker::track(xcb_window_t frame, const Rect& targetMonitor, const Rect& hidden,
                            std::function<void()> send) {
     if (moves_.count(frame) != 0) {
         settle(frame, false); // superseded
     }
     const std::uint64_t id = nextId_++;
-    moves_[frame] = Move{targetMonitor, shadow, std::move(send), nullptr, id, 1, false};
+    moves_[frame] = Move{targetMonitor, hidden, std::move(send), nullptr, id, 1, false};
     arm(frame, id);
 }
 
@@ -80,7 +80,7 @@ void X11MoveTracker::handleEvent(const xcb_generic_event_t& event) {
             return;
         }
         const double border = e.border_width;
-        const Rect& s = it->second.shadow;
+        const Rect& s = it->second.hidden;
         const Rect seen(e.x + s.origin.x, e.y + s.origin.y,
                         e.width + 2 * border - s.origin.x - s.size.width,
                         e.height + 2 * border - s.origin.y - s.size.height);

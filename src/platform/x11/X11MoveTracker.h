@@ -19,8 +19,9 @@ public:
     explicit X11MoveTracker(QObject* parent = nullptr) : QObject(parent) {}
 
     // Starts following a request that has just been sent; send repeats it. The
-    // frame's edges as far in as the client's own shadow are not the window's.
-    void track(xcb_window_t frame, const Rect& targetMonitor, const Rect& shadow,
+    // frame's edges as far in as hidden (a shadow, invisible borders) are not
+    // the window's.
+    void track(xcb_window_t frame, const Rect& targetMonitor, const Rect& hidden,
                std::function<void()> send);
     // Calls done once with the outcome of the last request for the frame.
     void whenSettled(xcb_window_t frame, std::function<void(bool arrived)> done);
@@ -34,7 +35,7 @@ public:
 private:
     struct Move {
         Rect target;
-        Rect shadow; // left, top as origin; right, bottom as size
+        Rect hidden; // left, top as origin; right, bottom as size
         std::function<void()> send;
         std::function<void(bool)> done;
         std::uint64_t id = 0;

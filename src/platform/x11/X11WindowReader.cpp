@@ -65,7 +65,8 @@ xcb_window_t X11WindowReader::topLevel(xcb_window_t window) {
     return window;
 }
 
-std::optional<WindowFacts> X11WindowReader::read(xcb_window_t window, std::uint64_t generation) {
+std::optional<WindowFacts> X11WindowReader::read(xcb_window_t window, xcb_window_t frame,
+                                                 std::uint64_t generation) {
     if (cachedTurn_ == x_.turn() && cachedWindow_ == window && cachedGeneration_ == generation) {
         return cachedFacts_;
     }
@@ -86,8 +87,11 @@ std::optional<WindowFacts> X11WindowReader::read(xcb_window_t window, std::uint6
     const auto extents = x_.requestProperty(w, a.netFrameExtents, 4);
     const auto shadow = x_.requestProperty(w, a.gtkFrameExtents, 4);
     const auto actions = x_.requestProperty(w, a.netWmAllowedActions, 64);
+    const auto frameGeometry = frame != w ? xcb_get_geometry(c, frame) : geometry;
     const auto monitors = displays_.sendMonitorRequest();
     auto g = x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply, geometry);
+    auto fg = frame != w ? x_.reply<xcb_get_geometry_reply_t>(xcb_get_geometry_reply, frameGeometry)
+                         : nullptr;
     displays_.takeSnapshot(monitors);
     auto t =
         x_.reply<xcb_translate_coordinates_reply_t>(xcb_translate_coordinates_reply, translate);
@@ -120,7 +124,7 @@ std::optional<WindowFacts> X11WindowReader::read(xcb_window_t window, std::uint6
         const auto allowed = X11Properties::atoms(*actionsP);
         f.movable = allowed ? contains(allowed, a.actionMove) : !manager_.publishesAllowedActions();
         // _NET_FRAME_EXTENTS may not be set yet; the frame then counts as none.
-        const auto frame =
+        const auto decorations =
             X11Properties::frameExtents(*extentsP).value_or(X11Properties::FrameExtents{});
         if (shadowP) {
             f.shadow =
@@ -128,7 +132,13 @@ std::optional<WindowFacts> X11WindowReader::read(xcb_window_t window, std::uint6
         }
         f.visibleFrame =
             ScreenLayout::visibleFrame(Point{double(t->dst_x), double(t->dst_y)}, g->width,
-                                       g->height, g->border_width, frame, f.shadow);
+                                       g->height, g->border_width, decorations, f.shadow);
+        const double b = g->border_width;
+        const Rect outer =
+            fg ? Rect(fg->x, fg->y, fg->width + 2.0 * fg->border_width,
+                      fg->height + 2.0 * fg->border_width)
+               : Rect(t->dst_x - b, t->dst_y - b, g->width + 2 * b, g->height + 2 * b);
+        f.hidden = ScreenLayout::margins(outer, f.visibleFrame).value_or(f.shadow);
         f.primary = displays_.primaryMonitor();
         result = f;
     }

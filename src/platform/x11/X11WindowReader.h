@@ -18,6 +18,9 @@ struct WindowFacts {
     xcb_atom_t maximized[2] = {0, 0};   // the _NET_WM_STATE_MAXIMIZED_* it holds
     Rect visibleFrame;                  // root coordinates
     X11Properties::FrameExtents shadow; // drawn by the client inside its window
+    // What of the frame window is not the window: the client's shadow, or a
+    // manager's invisible borders (metacity's are 23 to 29 pixels wide).
+    X11Properties::FrameExtents hidden;
     std::optional<Monitor> primary;
 
     // The window's role, subrole, minimized and full-screen state, position
@@ -33,7 +36,9 @@ public:
 
     // Kept for the connection's turn, so that the reads of one handling cost
     // one wait; none when the window is gone.
-    std::optional<WindowFacts> read(xcb_window_t window, std::uint64_t generation);
+    // The frame is the root's child that holds the window.
+    std::optional<WindowFacts> read(xcb_window_t window, xcb_window_t frame,
+                                    std::uint64_t generation);
     // The facts read are stale (the window was moved, the connection lost).
     void forget() { cachedTurn_ = 0; }
     // The child of the root that holds the window.

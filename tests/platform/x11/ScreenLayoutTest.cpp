@@ -63,6 +63,13 @@ TEST(ScreenLayout, WorkAreaCountsWhereNoStrutExplainsIt) {
             << area.size.width << "x" << area.size.height;
 }
 
+TEST(ScreenLayout, MarginsOfAFrameWindowAroundWhatIsSeen) {
+    // metacity's invisible borders.
+    EXPECT_EQ(ScreenLayout::margins(Rect(24, 557, 652, 489), Rect(50, 580, 600, 437)),
+              (X11Properties::FrameExtents{26, 26, 23, 29}));
+    EXPECT_FALSE(ScreenLayout::margins(Rect(24, 557, 652, 489), Rect(20, 580, 600, 437)));
+}
+
 TEST(ScreenLayout, GlobalSpaceHasItsOriginAtThePrimarysBottomLeft) {
     // The primary sits right of another monitor and lower than the root's top.
     const Monitor primary{"P", 1280, 200, 1920, 1080, true};
