@@ -5,6 +5,7 @@
 #include "ui/DecorativeIcon.h"
 #include "ui/GeneralSettingsView.h"
 #include "ui/HelpView.h"
+#include "ui/MenuContent.h"
 #include "ui/SettingsView.h"
 
 #include <QAccessible>
@@ -96,9 +97,10 @@ TEST_F(SettingsWindowTest, PreferencesThatCannotBeSavedAreNamedUnderThePlacement
     EXPECT_TRUE(error->text().contains(file));
 }
 
-TEST_F(SettingsWindowTest, PermissionRowPromptsAndOpensTheSettingsUntilGranted) {
+TEST_F(SettingsWindowTest, PermissionRowAndMenuEntryPromptUntilGranted) {
     platform.accessibility.trusted = false;
     SettingsWindow& window = openSettings();
+    QAction* menuEntry = app->menu().permissionAction();
     auto* title = find<QLabel>(window, "permissionTitle");
     auto* button = find<QPushButton>(window, "permissionButton");
     auto* appsNone = find<QLabel>(window, "appsNone");
@@ -106,13 +108,18 @@ TEST_F(SettingsWindowTest, PermissionRowPromptsAndOpensTheSettingsUntilGranted) 
     const QString warning = icon->symbolName();
     // Without display access the list cannot be read, which is not the same as empty.
     EXPECT_EQ(appsNone->text(), key("apps.noAccess"));
-    button->click();
-    EXPECT_EQ(platform.accessibility.promptCount, 1);
-    EXPECT_EQ(platform.workspace.openedURLs, std::vector<std::string>{kAccessibilitySettingsURL});
     EXPECT_EQ(title->text(), key("permission.required"));
+    // The menu entry only prompts; the model learns of a grant by its own check.
+    menuEntry->trigger();
+    EXPECT_EQ(platform.accessibility.promptCount, 1);
+    EXPECT_TRUE(platform.workspace.openedURLs.empty());
+    button->click();
+    EXPECT_EQ(platform.accessibility.promptCount, 2);
+    EXPECT_EQ(platform.workspace.openedURLs, std::vector<std::string>{kAccessibilitySettingsURL});
 
     platform.accessibility.trusted = true;
     tick();
+    EXPECT_FALSE(menuEntry->isVisible());
     EXPECT_EQ(title->text(), key("permission.allowed"));
     EXPECT_NE(icon->symbolName(), warning);
     EXPECT_FALSE(shown(button));

@@ -37,10 +37,7 @@ protected:
     }
 
     SettingsWindow& openSettings() {
-        if (!app) {
-            makeApp();
-        }
-        app->openSettings();
+        makeApp().openSettings();
         return *app->settingsWindow();
     }
 
