@@ -133,23 +133,21 @@ TEST_F(AutostartTest, RefusalsAndFailedWritesNameTheEntryAndTheReason) {
                           QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ReadOther | QFile::ExeOther);
-    EXPECT_EQ(support::unprivileged([&]() -> std::string {
-                  if (item(program).status() != LoginItemStatus::Enabled) {
-                      return "a readable entry was not read";
-                  }
-                  if (item(program, "org.tarnwick.Secret").status() != LoginItemStatus::NotFound) {
-                      return "an unreadable entry was taken for a usable or absent one";
-                  }
-                  if (item(program).registerMainApp(error) || !error.contains(entryPath())) {
-                      return "register: " + error.toStdString();
-                  }
-                  if (item(program).unregisterMainApp(error) ||
-                      !error.contains("Permission denied")) {
-                      return "unregister: " + error.toStdString();
-                  }
-                  return {};
-              }),
-              "");
+    support::expectUnprivileged([&]() -> std::string {
+        if (item(program).status() != LoginItemStatus::Enabled) {
+            return "a readable entry was not read";
+        }
+        if (item(program, "org.tarnwick.Secret").status() != LoginItemStatus::NotFound) {
+            return "an unreadable entry was taken for a usable or absent one";
+        }
+        if (item(program).registerMainApp(error) || !error.contains(entryPath())) {
+            return "register: " + error.toStdString();
+        }
+        if (item(program).unregisterMainApp(error) || !error.contains("Permission denied")) {
+            return "unregister: " + error.toStdString();
+        }
+        return {};
+    });
 }
 
 TEST_F(AutostartTest, EntriesThatCannotBeReadNeitherHangNorCountAsAbsent) {
