@@ -49,11 +49,19 @@ void E2ETest::startDesktop(size_t pointer, const std::string& layout, Strut::Sid
     struts_.clear();
     const Rect p = screens().front().frame; // the primary's
     const bool top = dockSide == Strut::Top;
-    ASSERT_NO_FATAL_FAILURE(openDock(
-        "TarnwickDock", {p.x, top ? p.y : p.y + p.height - dockThickness, p.width, dockThickness},
-        {dockSide,
-         top ? p.y + dockThickness : x_->rootSize().second - (p.y + p.height) + dockThickness, p.x,
-         p.x + p.width - 1}));
+    const Strut dock{dockSide,
+                     top ? p.y + dockThickness
+                         : x_->rootSize().second - (p.y + p.height) + dockThickness,
+                     p.x, p.x + p.width - 1};
+    struts_.push_back(dock);
+    dock_ = spawn({TARNWICK_TESTCLIENT, "--class", "TarnwickDock", "--type", "dock", "--pos",
+                   pair(p.x, top ? p.y : p.y + p.height - dockThickness), "--size",
+                   pair(p.width, dockThickness), "--strut",
+                   (top ? "top," : "bottom,") + pair(dock.size, dock.start) + "," +
+                       std::to_string(int(dock.end))});
+    // The window manager has taken the strut into account once the dock is a client.
+    ASSERT_TRUE(waitUntil([&] { return x_->clientWithClass("TarnwickDock").has_value(); }, 10s))
+        << "the dock was not managed";
     if (manager_ == "fluxbox") {
         // Its toolbar publishes no strut; the work area leaves out as many rows
         // along the root's bottom, whichever monitor reaches down there.
@@ -80,24 +88,12 @@ void E2ETest::startDesktop(size_t pointer, const std::string& layout, Strut::Sid
         << "tarnwick-headless did not become ready";
 }
 
-void E2ETest::openDock(const std::string& wmClass, const Rect& at, const Strut& strut) {
-    struts_.push_back(strut);
-    docks_.push_back(
-        spawn({TARNWICK_TESTCLIENT, "--class", wmClass, "--type", "dock", "--pos", pair(at.x, at.y),
-               "--size", pair(at.width, at.height), "--strut",
-               (strut.side == Strut::Top ? "top," : "bottom,") + pair(strut.size, strut.start) +
-                   "," + std::to_string(int(strut.end))}));
-    // The window manager has taken the strut into account once the dock is a client.
-    ASSERT_TRUE(waitUntil([&] { return x_->clientWithClass(wmClass).has_value(); }, 10s))
-        << wmClass << " was not managed";
-}
-
 std::vector<Screen> E2ETest::screens() {
     return screensOf(desktop_->monitors(), struts_, x_->rootSize().second);
 }
 
 void E2ETest::pointAt(size_t monitorIndex) {
-    const Rect& f = monitor(monitorIndex).frame;
+    const Rect& f = desktop_->monitors().at(monitorIndex).frame;
     pointer_ = {int(f.x + f.width / 2), int(f.y + f.height / 2)};
     ASSERT_EQ(x_->warpPointer(pointer_.first, pointer_.second), pointer_);
 }

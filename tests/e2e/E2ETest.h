@@ -37,11 +37,8 @@ protected:
     // headlessArgs_, and keeps running when a new server is started on the display.
     void startDesktop(size_t pointer, const std::string& layout = sideBySide,
                       Strut::Side dockSide = Strut::Top, std::optional<int> display = std::nullopt);
-    // A dock at that place, reserving the strut.
-    void openDock(const std::string& wmClass, const Rect& at, const Strut& strut);
     std::unique_ptr<Process> spawn(const std::vector<std::string>& argv,
                                    std::map<std::string, std::string> env = {});
-    const Monitor& monitor(size_t index) const { return desktop_->monitors().at(index); }
     // Screens as the program should see them: primary first, visible frames less the struts.
     std::vector<Screen> screens();
     // Puts the pointer at the centre of a monitor.
@@ -75,7 +72,7 @@ protected:
     // In the order they start; they end the other way round.
     std::unique_ptr<VirtualDesktop> desktop_;
     std::unique_ptr<XQuery> x_;
-    std::vector<std::unique_ptr<Process>> docks_;
+    std::unique_ptr<Process> dock_;
     std::unique_ptr<Process> headless_;
     std::vector<Window> kept_;
     std::vector<Strut> struts_;

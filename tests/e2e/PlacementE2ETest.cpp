@@ -116,26 +116,6 @@ TEST_P(ManagerE2ETest, SelfDecoratedAndMaximizedWindowsLandByWhatTheUserSees) {
     ASSERT_NO_FATAL_FAILURE(expectMoved(demo));
 }
 
-TEST_P(ManagerE2ETest, AStrutCoveringAWholeMonitorLeavesItWhole) {
-    ASSERT_NO_FATAL_FAILURE(startDesktop(1));
-    // A broken panel reserves the right monitor from top to bottom.
-    ASSERT_NO_FATAL_FAILURE(
-        openDock("TwBrokenDock", {1600, 0, 1280, 20}, {Strut::Top, 65535, 1600, 2879}));
-    Window w = openClient("TwUnderBroken", 300, 200, 500, 350);
-    ASSERT_TRUE(waitManaged(w));
-    if (manager_ != "metacity") {
-        ASSERT_NO_FATAL_FAILURE(expectMoved(w));
-        return;
-    }
-    // metacity keeps windows out of reserved room: then no move may be reported,
-    // and none was missed.
-    EXPECT_FALSE(waitForReport(w.wmClass, 3s)) << "metacity now moves windows";
-    auto f = x_->frame(w.id);
-    ASSERT_TRUE(f);
-    EXPECT_FALSE(monitor(1).frame.contains(f->x, f->y) &&
-                 monitor(1).frame.contains(f->x + f->width - 1, f->y + f->height - 1));
-}
-
 INSTANTIATE_TEST_SUITE_P(Managers, ManagerE2ETest,
                          ::testing::Values("openbox", "icewm", "fluxbox", "metacity", "kwin_x11",
                                            "none"),
