@@ -66,6 +66,15 @@ TEST_F(PlacementTest, MovesTheWorkedExamplesAndReportsThem) {
                                      Report("Editor", "Second")));
 }
 
+TEST_F(PlacementTest, ThePointersDisplayIsTheOneWhoseWholeFrameHoldsIt) {
+    // The second display's left edge, and its panel strip above the visible frame.
+    for (const Point mouse : {Point{1920, 500}, Point{3000, 1230}}) {
+        platform.displays.mouse = mouse;
+        EXPECT_TRUE(movedTo(place())) << mouse.x << ", " << mouse.y;
+    }
+    EXPECT_THAT(reports, ElementsAre(Report("Editor", "Second"), Report("Editor", "Second")));
+}
+
 TEST_F(PlacementTest, PlacesAcrossDisplaysStackedVertically) {
     // A tall display below a wide primary: only the y axes tell them apart.
     platform.displays.displays = {
