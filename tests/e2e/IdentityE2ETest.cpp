@@ -3,9 +3,8 @@
 
 #include "E2ETest.h"
 
-#include <filesystem>
+#include <QTemporaryDir>
 #include <signal.h>
-#include <stdlib.h>
 
 namespace e2e {
 namespace {
@@ -34,17 +33,16 @@ TEST_P(WindowManagerE2ETest, RestartedLeavesOpenWindowsAndPlacesLaterOnes) {
     ASSERT_TRUE(waitManaged(hidden));
 
     const auto before = x_->cardinals(x_->root(), "_NET_SUPPORTING_WM_CHECK");
-    // openbox keeps a log in its cache folder: a throw-away one.
-    char cache[] = "/tmp/tarnwick-e2e-cache-XXXXXX";
-    ASSERT_TRUE(mkdtemp(cache));
     ASSERT_EQ(before.size(), 1u);
+    QTemporaryDir cache; // openbox keeps a log in its cache folder: a throw-away one
     if (kill) {
         desktop_->killManager();
         // Its check window ends with its connection; a new manager waits for that.
         ASSERT_TRUE(waitUntil(
             [&] { return x_->cardinals(before[0], "_NET_SUPPORTING_WM_CHECK").empty(); }, 5s));
     }
-    auto wm = spawn({"openbox", "--sm-disable", "--replace"}, {{"XDG_CACHE_HOME", cache}});
+    auto wm = spawn({"openbox", "--sm-disable", "--replace"},
+                    {{"XDG_CACHE_HOME", cache.path().toStdString()}});
     ASSERT_TRUE(waitUntil(
         [&] {
             auto now = x_->cardinals(x_->root(), "_NET_SUPPORTING_WM_CHECK");
@@ -72,8 +70,6 @@ TEST_P(WindowManagerE2ETest, RestartedLeavesOpenWindowsAndPlacesLaterOnes) {
     EXPECT_TRUE(placed) << "no window was managed after the restart";
     for (const Window& w : open)
         expectLeftAlone(w, false);
-    wm.reset();
-    std::filesystem::remove_all(cache);
 }
 
 INSTANTIATE_TEST_SUITE_P(Identity, WindowManagerE2ETest, ::testing::Bool(),

@@ -8,15 +8,12 @@ TEST_F(E2ETest, PlacesEveryWindowOfABurst) {
     constexpr int count = 50;
     auto burst = spawn({TARNWICK_TESTCLIENT, "--class", "TwBurst", "--pos", "150,200", "--size",
                         "300,200", "--count", std::to_string(count)});
-    std::vector<Window> windows;
+    // Each report is checked against some window of the burst; all started alike.
     for (int i = 0; i < count; ++i) {
         auto line = burst->readLine(Clock::now() + 10s);
         ASSERT_TRUE(line && line->starts_with("window "));
-        windows.push_back(
-            {nullptr, xcb_window_t(std::stoul(line->substr(7), nullptr, 16)), "TwBurst", 150, 200});
-    }
-    // Each report is checked against some window of the burst; all started alike.
-    for (Window& w : windows) {
+        Window w{nullptr, xcb_window_t(std::stoul(line->substr(7), nullptr, 16)), "TwBurst", 150,
+                 200};
         ASSERT_TRUE(waitManaged(w));
         ASSERT_NO_FATAL_FAILURE(expectMoved(w));
     }
