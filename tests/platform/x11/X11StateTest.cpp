@@ -44,7 +44,7 @@ TEST(X11MoveTrackerTest, SettlesWhenTheVisibleFrameIsSeenOnTheTargetFailsWhenItG
     tracker.handleEvent(configured(7, 1600, 0, 1500, 300).generic);
     EXPECT_EQ(plain, true);
     EXPECT_EQ(sends, 0);
-    // A shadow is not part of the window.
+    // A shadow, or a manager's invisible borders, are not part of the window.
     tracker.track(9, kRight, Rect(26, 23, 26, 29), [] {});
     tracker.whenSettled(9, [&](bool arrived) { shadowed = arrived; });
     tracker.handleEvent(configured(9, 1600 - 26, -23, 400, 300).generic);
